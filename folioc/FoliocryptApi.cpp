@@ -1,0 +1,107 @@
+// The cipher handle table and the four handle exports.
+//
+// The table maps handle numbers to shared ownership of an engine. Look-ups
+// take the lock shared and copy the engine's pointer out, so ciphering runs
+// outside the lock and a handle released meanwhile only drops the table's
+// reference: the engine dies when the last call through it returns.
+#include <openssl/crypto.h>
+
+#include <climits>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+
+#include "AesCTREngine.h"
+#include "cipher_handles.h"
+#include "folioc.h"
+
+namespace {
+
+// libcrypto registers its exit-time clean-up on first use. Initialising it
+// before the table is constructed makes that clean-up run after the table's
+// destructor, which still frees engines left open at exit.
+const bool kCryptoReady = OPENSSL_init_crypto(0, nullptr) == 1;
+
+class HandleTable {
+ public:
+  int insert(std::shared_ptr<const AesCTREngine> engine) {
+    std::unique_lock lock(mutex_);
+    int handle = 1;
+    // The map is ordered: the first gap in 1, 2, 3, ... is the lowest free number.
+    for (auto it = map_.begin(); it != map_.end() && it->first == handle; ++it) {
+      if (handle == INT_MAX) return folioc::kNoHandle;
+      ++handle;
+    }
+    map_.emplace(handle, std::move(engine));
+    return handle;
+  }
+
+  std::shared_ptr<const AesCTREngine> find(int handle) const {
+    std::shared_lock lock(mutex_);
+    auto it = map_.find(handle);
+    return it == map_.end() ? nullptr : it->second;
+  }
+
+  bool erase(int handle) {
+    std::shared_ptr<const AesCTREngine> engine;  // destroyed after unlocking
+    std::unique_lock lock(mutex_);
+    auto it = map_.find(handle);
+    if (it == map_.end()) return false;
+    engine = std::move(it->second);
+    map_.erase(it);
+    return true;
+  }
+
+ private:
+  mutable std::shared_mutex mutex_;
+  std::map<int, std::shared_ptr<const AesCTREngine>> map_;
+};
+
+HandleTable cs_ctxmap;
+
+}  // namespace
+
+namespace folioc {
+
+int open_handle(const unsigned char *key, int keyLength, const unsigned char *nonce) {
+  if (!kCryptoReady || !key || !nonce) return kNoHandle;
+  if (keyLength != 16 && keyLength != 24 && keyLength != 32) return kNoHandle;
+  try {
+    auto engine = std::make_shared<const AesCTREngine>(key, keyLength, nonce, kNonceBytes);
+    if (!engine->has_key_schedule()) return kNoHandle;
+    return cs_ctxmap.insert(std::move(engine));
+  } catch (const std::exception &) {
+    return kNoHandle;
+  }
+}
+
+bool cipher_through(int handle, unsigned char *data, std::uint64_t length, std::uint64_t offset) {
+  if (!data && length) return false;
+  const auto engine = cs_ctxmap.find(handle);
+  if (!engine) return false;
+  return engine->encrypt(data, offset, length) == 1;
+}
+
+bool release_handle(int handle) { return cs_ctxmap.erase(handle); }
+
+}  // namespace folioc
+
+extern "C" {
+
+int FoliocInit(const unsigned char *key, int keyLength, const unsigned char *nonce) {
+  return folioc::open_handle(key, keyLength, nonce);
+}
+
+int Foliocrypt(int handle, unsigned char *data, uint64_t length, uint64_t offset) {
+  return folioc::cipher_through(handle, data, length, offset) ? DOC_OK : DOC_ERR_FAIL;
+}
+
+int DocDecrypt(int handle, unsigned char *data, uint64_t length, uint64_t offset) {
+  return Foliocrypt(handle, data, length, offset);
+}
+
+int FoliocClean(int handle) { return folioc::release_handle(handle) ? DOC_OK : DOC_ERR_FAIL; }
+
+}  // extern "C"
