@@ -19,11 +19,6 @@
 
 namespace {
 
-// libcrypto registers its exit-time clean-up on first use. Initialising it
-// before the table is constructed makes that clean-up run after the table's
-// destructor, which still frees engines left open at exit.
-const bool kCryptoReady = OPENSSL_init_crypto(0, nullptr) == 1;
-
 class HandleTable {
  public:
   int insert(std::shared_ptr<const AesCTREngine> engine) {
@@ -59,19 +54,29 @@ class HandleTable {
   std::map<int, std::shared_ptr<const AesCTREngine>> map_;
 };
 
-HandleTable cs_ctxmap;
+// Made on first use, so that callers running before or during static
+// initialisation (a host's own static objects) find it ready.
+HandleTable &handle_table() {
+  // libcrypto registers its exit-time clean-up when it initialises. Doing
+  // that before the table exists makes the clean-up run after the table's
+  // destructor, which still frees the engines left open at exit.
+  static const bool crypto_ready = OPENSSL_init_crypto(0, nullptr) == 1;
+  static HandleTable cs_ctxmap;
+  (void)crypto_ready;
+  return cs_ctxmap;
+}
 
 }  // namespace
 
 namespace folioc {
 
 int open_handle(const unsigned char *key, int keyLength, const unsigned char *nonce) {
-  if (!kCryptoReady || !key || !nonce) return kNoHandle;
+  if (!key || !nonce) return kNoHandle;
   if (keyLength != 16 && keyLength != 24 && keyLength != 32) return kNoHandle;
   try {
     auto engine = std::make_shared<const AesCTREngine>(key, keyLength, nonce, kNonceBytes);
     if (!engine->has_key_schedule()) return kNoHandle;
-    return cs_ctxmap.insert(std::move(engine));
+    return handle_table().insert(std::move(engine));
   } catch (const std::exception &) {
     return kNoHandle;
   }
@@ -79,12 +84,12 @@ int open_handle(const unsigned char *key, int keyLength, const unsigned char *no
 
 bool cipher_through(int handle, unsigned char *data, std::uint64_t length, std::uint64_t offset) {
   if (!data && length) return false;
-  const auto engine = cs_ctxmap.find(handle);
+  const auto engine = handle_table().find(handle);
   if (!engine) return false;
   return engine->encrypt(data, offset, length) == 1;
 }
 
-bool release_handle(int handle) { return cs_ctxmap.erase(handle); }
+bool release_handle(int handle) { return handle_table().erase(handle); }
 
 }  // namespace folioc
 
