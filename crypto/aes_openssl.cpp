@@ -6,14 +6,16 @@
 // through, and a few keyed working contexts that callers borrow for the
 // length of one call. The first working context is made with the schedule,
 // so single-threaded use never allocates while ciphering; concurrent callers
-// beyond the pool's slots get a temporary copy of the prototype.
+// beyond the pool's slots get a temporary copy of the prototype, or, when
+// memory for one cannot be had, wait for a pooled context to come back: a
+// keyed schedule never fails to cipher.
 #include "aes.h"
 
 #include <openssl/evp.h>
 
 #include <array>
 #include <atomic>
-#include <climits>
+#include <thread>
 
 struct aes_context_pool {
   EVP_CIPHER_CTX *prototype = nullptr;
@@ -45,10 +47,20 @@ EVP_CIPHER_CTX *copy_of(const EVP_CIPHER_CTX *prototype) {
   return ctx;
 }
 
-EVP_CIPHER_CTX *borrow(aes_context_pool &pool) {
+EVP_CIPHER_CTX *take_idle(aes_context_pool &pool) {
   for (auto &slot : pool.idle)
     if (EVP_CIPHER_CTX *ctx = slot.exchange(nullptr, std::memory_order_acquire)) return ctx;
-  return copy_of(pool.prototype);
+  return nullptr;
+}
+
+EVP_CIPHER_CTX *borrow(aes_context_pool &pool) {
+  if (EVP_CIPHER_CTX *ctx = take_idle(pool)) return ctx;
+  if (EVP_CIPHER_CTX *ctx = copy_of(pool.prototype)) return ctx;
+  // Out of memory: the context made with the schedule is still circulating.
+  for (;;) {
+    std::this_thread::yield();
+    if (EVP_CIPHER_CTX *ctx = take_idle(pool)) return ctx;
+  }
 }
 
 void give_back(aes_context_pool &pool, EVP_CIPHER_CTX *ctx) {
@@ -105,7 +117,6 @@ int aes_ctr_xor(const aes_key_schedule *schedule, const unsigned char counter[16
   if (!schedule || !schedule->pool || skip >= AES_BLOCK_BYTES) return AES_ERR_NOT_READY;
   if (length == 0) return 0;
   EVP_CIPHER_CTX *ctx = borrow(*schedule->pool);
-  if (!ctx) return AES_ERR_NOT_READY;
 
   // Setting the counter block as the IV also resets the partial-block
   // position, so a borrowed context never carries state from its last call.

@@ -3,14 +3,20 @@
 #ifndef FOLIO_CRYPTO_BASE64_H
 #define FOLIO_CRYPTO_BASE64_H
 
-enum : int {
-  B64_OK = 0,
-  B64_ERR_CAPACITY = 4,  // output capacity too small; nothing written
-  B64_ERR_NULL = 6,      // text pointer null
-  B64_ERR_LENGTH = 7,    // decode: text length not a multiple of 4; either
-                         // direction: a negative length, or a result too
-                         // long for an int
-};
+// The same values under the same names as the document library's public
+// header, so the two may be included together.
+#ifndef B64_ERR_CAPACITY
+#define B64_ERR_CAPACITY 4  /* output capacity too small; nothing written */
+#endif
+#ifndef B64_ERR_NULL
+#define B64_ERR_NULL 6      /* text pointer null */
+#endif
+#ifndef B64_ERR_LENGTH
+#define B64_ERR_LENGTH 7    /* decode: text length not a multiple of 4; either
+                               direction: a negative length, or a result too
+                               long for an int */
+#endif
+constexpr int B64_OK = 0;
 
 // Encodes length bytes as 4 * ceil(length / 3) characters plus a NUL.
 // output null: *outLength = text length (without the NUL), result 0.

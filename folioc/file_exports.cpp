@@ -1,5 +1,9 @@
 // Whole-file encryption with a caller's handle and header, file digests and
 // the Base64 exports.
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "base64.h"
 #include "cipher_handles.h"
 #include "file_pass.h"
@@ -41,6 +45,16 @@ int encrypt_file(int handle, const char *srcPath, const char *dstPath, const uns
   return DOC_OK;
 }
 
+// Positions the source just past a header of `length` bytes. A source
+// shorter than its header has nothing to position past: that is a failure,
+// not an empty success.
+bool skip_header(std::FILE *source, int length) {
+  if (std::fseek(source, length, SEEK_SET) != 0) return false;
+  struct stat status;
+  return fstat(fileno(source), &status) != 0 || !S_ISREG(status.st_mode) ||
+         status.st_size >= length;
+}
+
 int decrypt_file(int handle, const char *srcPath, const char *dstPath, unsigned char *header,
                  int headerLength) {
   if (!srcPath || !dstPath || headerLength <= 0) return DOC_ERR_ARGUMENT;
@@ -50,7 +64,7 @@ int decrypt_file(int handle, const char *srcPath, const char *dstPath, unsigned 
     // A header shorter than asked for is accepted; an unreadable one is not.
     const std::size_t got = std::fread(header, 1, static_cast<std::size_t>(headerLength), files.source());
     if (got == 0 || std::ferror(files.source())) return DOC_ERR_READ;
-  } else if (std::fseek(files.source(), headerLength, SEEK_SET) != 0) {
+  } else if (!skip_header(files.source(), headerLength)) {
     return DOC_ERR_SEEK;
   }
   const auto buffer = make_chunk_buffer();

@@ -181,7 +181,9 @@ FOLIOC_API int FileEncrypt(int handle, const char *srcPath, const char *dstPath,
  * with header null they are skipped.
  * Returns DOC_OK (also for nothing after the header), DOC_ERR_ARGUMENT,
  * DOC_ERR_OPEN, DOC_ERR_READ (no header byte, or a read error),
- * DOC_ERR_SEEK, DOC_ERR_NO_MEMORY, DOC_ERR_WRITE, or DOC_ERR_DECRYPT_CHUNK. */
+ * DOC_ERR_SEEK (header null and the source cannot be positioned past
+ * headerLength bytes: not seekable, or shorter than the header),
+ * DOC_ERR_NO_MEMORY, DOC_ERR_WRITE, or DOC_ERR_DECRYPT_CHUNK. */
 FOLIOC_API int FileDecrypt(int handle, const char *srcPath, const char *dstPath,
                            unsigned char *header, int headerLength);
 
@@ -196,8 +198,9 @@ FOLIOC_API int MD5File(const char *path, char digestText[FOLIOC_DIGEST_TEXT_BYTE
 
 /* Encodes length (> 0) bytes. *capacity: in, the size of output, which needs
  * 4 * ceil(length / 3) + 1 bytes; out, the text length without its NUL.
- * Returns DOC_OK, DOC_ERR_ARGUMENT (null pointer, length or *capacity <= 0)
- * or B64_ERR_CAPACITY (*capacity unchanged). */
+ * Returns DOC_OK, DOC_ERR_ARGUMENT (null pointer, length or *capacity <= 0),
+ * B64_ERR_CAPACITY (*capacity unchanged) or B64_ERR_LENGTH (length over
+ * 1,610,612,733: the text would not fit an int). */
 FOLIOC_API int Base64Encode(const unsigned char *input, int length, char *output, int *capacity);
 
 /* Decodes length (> 0) characters. *capacity: in, the size of output; out,

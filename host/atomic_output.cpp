@@ -1,0 +1,130 @@
+#include "atomic_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "messages.h"
+#include "path_names.h"
+
+namespace folio_host {
+
+namespace {
+
+std::string temporary_template(const std::string &destination) {
+  const std::string name = file_name_of(destination);
+  if (name.empty()) throw Failure(destination, error_text(EISDIR));
+  const std::string directory = directory_of(destination);
+  return (directory == "/" ? "" : directory) + "/." + name + ".XXXXXX";
+}
+
+void reject_directory(const std::string &destination) {
+  struct stat existing {};
+  if (::stat(destination.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+    throw Failure(destination, error_text(EISDIR));
+}
+
+int create_temporary(std::string &path, const std::string &destination) {
+  std::vector<char> name(path.begin(), path.end());
+  name.push_back('\0');
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0)
+    throw Failure(destination, "cannot create a file in '" + directory_of(destination) +
+                                   "': " + error_text(errno));
+  path.assign(name.data());
+  return fd;
+}
+
+// A rename is only durable once the directory entry itself reaches the disk.
+void sync_directory(const std::string &directory) {
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+PendingOutput::PendingOutput(std::string destination)
+    : destination_(std::move(destination)),
+      temporary_(temporary_template(destination_)),
+      fd_(-1),
+      committed_(false),
+      cleanup_(temporary_) {
+  reject_directory(destination_);
+  // Blocked so that an interrupt cannot fall between creating the file and
+  // recording its real name.
+  InterruptsBlocked blocked;
+  fd_ = create_temporary(temporary_, destination_);
+  cleanup_.replace(temporary_);
+}
+
+PendingOutput::~PendingOutput() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_) ::unlink(temporary_.c_str());
+}
+
+std::uint64_t PendingOutput::current_size() const {
+  struct stat now {};
+  if (::stat(temporary_.c_str(), &now) != 0) return 0;
+  return static_cast<std::uint64_t>(now.st_size);
+}
+
+void PendingOutput::write_all(const void *data, std::size_t size) {
+  const auto *bytes = static_cast<const unsigned char *>(data);
+  while (size > 0) {
+    const ssize_t written = ::write(fd_, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw Failure(destination_, error_text(errno));
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void PendingOutput::finish(mode_t mode) {
+  if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0) throw Failure(destination_, error_text(errno));
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) throw Failure(destination_, error_text(errno));
+}
+
+void PendingOutput::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  ::unlink(temporary_.c_str());
+  cleanup_.release();
+}
+
+void commit_together(std::initializer_list<PendingOutput *> outputs) {
+  std::vector<PendingOutput *> renamed;
+  for (PendingOutput *output : outputs) {
+    InterruptsBlocked blocked;
+    if (::rename(output->temporary_.c_str(), output->destination_.c_str()) != 0) {
+      const int error = errno;
+      for (PendingOutput *done : renamed) ::unlink(done->destination_.c_str());
+      throw Failure(output->destination_, error_text(error));
+    }
+    // Until every output is in place an interrupt must take this one back.
+    output->cleanup_.replace(output->destination_);
+    renamed.push_back(output);
+  }
+  for (PendingOutput *output : renamed) {
+    sync_directory(directory_of(output->destination_));
+    output->committed_ = true;
+    output->cleanup_.release();
+  }
+}
+
+mode_t default_file_mode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<mode_t>(0666) & ~mask;
+}
+
+}  // namespace folio_host

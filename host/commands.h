@@ -1,0 +1,18 @@
+// The commands of folio-host. Each returns the exit status for success or
+// a partial failure already reported; failures that end the command are
+// thrown as Failure and reported by main.
+#ifndef FOLIO_HOST_COMMANDS_H
+#define FOLIO_HOST_COMMANDS_H
+
+#include "command_line.h"
+
+namespace folio_host {
+
+int run_protect(const CommandArguments &arguments);
+int run_unprotect(const CommandArguments &arguments);
+int run_digest(const CommandArguments &arguments);
+int run_inspect(const CommandArguments &arguments);
+
+}  // namespace folio_host
+
+#endif

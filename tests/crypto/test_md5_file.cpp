@@ -1,0 +1,108 @@
+// Whole-file MD5: digests across the 1 MiB read-chunk boundary, the
+// messages on standard output, and files that cannot be read.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "evp_oracle.h"
+#include "md5.h"
+#include "scratch_dir.h"
+#include "test_bytes.h"
+
+namespace {
+
+void write_file(const std::string &path, const Bytes &contents) {
+  std::FILE *file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  const std::size_t written =
+      contents.empty() ? 0 : std::fwrite(contents.data(), 1, contents.size(), file);
+  ASSERT_EQ(std::fclose(file), 0);
+  ASSERT_EQ(written, contents.size()) << path;
+}
+
+template <typename Call>
+std::string stdout_of(Call call) {
+  testing::internal::CaptureStdout();
+  call();
+  return testing::internal::GetCapturedStdout();
+}
+
+// A text buffer filled with a marker, to show whether a call wrote to it.
+struct MarkedText {
+  char text[kMd5TextBytes];
+  MarkedText() { std::memset(text, '#', sizeof text); }
+  bool untouched() const {
+    for (char c : text)
+      if (c != '#') return false;
+    return true;
+  }
+};
+
+TEST(Md5FileDigest, MatchesOracleAcrossTheChunkBoundary) {
+  ScratchDir dir;
+  std::mt19937_64 rng(0x5eed0501);
+  for (std::size_t size : {0u, 1u, 0x100000u, 0x100001u}) {
+    SCOPED_TRACE(testing::Message() << "size " << size);
+    const Bytes contents = random_bytes(rng, size);
+    const std::string path = dir.file("data-" + std::to_string(size) + ".bin");
+    write_file(path, contents);
+    const std::string expected = oracle::md5_hex(contents.data(), contents.size());
+
+    char text[kMd5TextBytes] = {};
+    EXPECT_EQ(md5_file_digest(path.c_str(), text), Md5FileResult::ok);
+    EXPECT_EQ(std::string(text), expected);
+
+    char printed[kMd5TextBytes] = {};
+    const std::string out = stdout_of([&] { MDFile(path.c_str(), printed); });
+    EXPECT_EQ(std::string(printed), expected);
+    EXPECT_EQ(out, " " + path + "\n");
+  }
+}
+
+TEST(Md5FileDigest, Utf8PathIsOpened) {
+  ScratchDir dir;
+  const std::string path = dir.file("r\xC3\xA9sum\xC3\xA9-\xE6\x96\x87.txt");
+  const Bytes contents = {'a', 'b', 'c'};
+  write_file(path, contents);
+  char text[kMd5TextBytes] = {};
+  EXPECT_EQ(md5_file_digest(path.c_str(), text), Md5FileResult::ok);
+  EXPECT_EQ(std::string(text), "900150983cd24fb0d6963f7d28e17f72");
+}
+
+TEST(Md5FileMissing, ReportsCannotOpenAndLeavesTextAlone) {
+  ScratchDir dir;
+  const std::string path = dir.file("does-not-exist");
+
+  MarkedText quiet;
+  EXPECT_EQ(md5_file_digest(path.c_str(), quiet.text), Md5FileResult::open_failed);
+  EXPECT_TRUE(quiet.untouched());
+
+  MarkedText reported;
+  const std::string out = stdout_of([&] { MDFile(path.c_str(), reported.text); });
+  EXPECT_EQ(out, path + " can't be opened.\n");
+  EXPECT_TRUE(reported.untouched());
+}
+
+TEST(Md5FileUnreadable, DirectoryIsAReadFailureWithoutDigest) {
+  ScratchDir dir;
+  const std::string path = dir.path().string();
+
+  MarkedText quiet;
+  std::string out = stdout_of([&] {
+    EXPECT_EQ(md5_file_digest(path.c_str(), quiet.text), Md5FileResult::read_failed);
+  });
+  EXPECT_TRUE(quiet.untouched());
+  EXPECT_EQ(out, "") << "md5_file_digest prints nothing";
+
+  MarkedText reported;
+  Md5FileResult result = Md5FileResult::ok;
+  out = stdout_of([&] { result = md5_file_reported(path.c_str(), reported.text); });
+  EXPECT_EQ(result, Md5FileResult::read_failed);
+  EXPECT_EQ(out, path + " can't be opened.\n");
+  EXPECT_TRUE(reported.untouched());
+}
+
+}  // namespace

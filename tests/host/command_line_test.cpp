@@ -1,0 +1,134 @@
+// The command line: help for the tool and for every command, the version,
+// and usage errors that exit with status 2 and touch nothing.
+#include <gtest/gtest.h>
+
+#include "host_process.h"
+#include "scratch_directory.h"
+
+namespace host_test {
+namespace {
+
+const char *const kCommands[] = {"protect", "unprotect", "digest", "inspect"};
+
+TEST(ToolHelp, EveryWayOfAskingGivesTheSameHelp) {
+  const RunResult reference = run_host({"--help"});
+  EXPECT_EQ(reference.exit_code, 0);
+  EXPECT_EQ(reference.err, "");
+  EXPECT_EQ(reference.out.rfind("folio-host - ", 0), 0u) << reference.out;
+  for (const char *command : kCommands)
+    EXPECT_NE(reference.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+  for (const std::vector<std::string> &asking :
+       {std::vector<std::string>{"-h"}, std::vector<std::string>{"help"}}) {
+    const RunResult run = run_host(asking);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, reference.out);
+  }
+}
+
+TEST(ToolHelp, Version) {
+  const RunResult run = run_host({"--version"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, "folio-host " FOLIO_VERSION "\n");
+}
+
+class CommandHelp : public testing::TestWithParam<const char *> {};
+
+TEST_P(CommandHelp, EveryWayOfAskingGivesTheCommandsHelp) {
+  const std::string command = GetParam();
+  const RunResult reference = run_host({"help", command});
+  EXPECT_EQ(reference.exit_code, 0);
+  EXPECT_EQ(reference.err, "");
+  EXPECT_EQ(reference.out.rfind("Usage: folio-host " + command + " ", 0), 0u) << reference.out;
+  EXPECT_NE(reference.out.find("--help"), std::string::npos);
+  for (const char *flag : {"--help", "-h"}) {
+    const RunResult run = run_host({command, flag});
+    EXPECT_EQ(run.exit_code, 0) << flag;
+    EXPECT_EQ(run.out, reference.out) << flag;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandHelp, testing::ValuesIn(kCommands),
+                         [](const testing::TestParamInfo<const char *> &info) {
+                           return std::string(info.param);
+                         });
+
+TEST(CommandHelpOnly, HelpAmongOperandsRunsNothing) {
+  ScratchDirectory dir;
+  write_text(dir / "plain.bin", "abc");
+  const RunResult run = run_host({"protect", dir / "plain.bin", dir / "out.folio", "--help"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out.rfind("Usage: folio-host protect", 0), 0u);
+  EXPECT_EQ(dir.names(), std::set<std::string>{"plain.bin"});
+}
+
+struct UsageCase {
+  const char *name;
+  std::vector<std::string> arguments;
+  const char *message;
+  const char *usage;  // the synopsis the short usage must show
+};
+
+const UsageCase kUsageCases[] = {
+    {"NoCommand", {}, "missing command", "Usage: folio-host <command>"},
+    {"UnknownCommand",
+     {"frobnicate"},
+     "unknown command 'frobnicate'",
+     "Usage: folio-host <command>"},
+    {"UnknownToolOption", {"--frob"}, "unknown option '--frob'", "Usage: folio-host <command>"},
+    {"HelpForUnknownCommand",
+     {"help", "frob"},
+     "unknown command 'frob'",
+     "Usage: folio-host <command>"},
+    {"ProtectWithoutOperands",
+     {"protect"},
+     "missing operand",
+     "Usage: folio-host protect <in> <out>"},
+    {"ProtectWithOneOperand",
+     {"protect", "a"},
+     "missing operand",
+     "Usage: folio-host protect <in> <out>"},
+    {"ProtectWithThreeOperands",
+     {"protect", "a", "b", "c"},
+     "unexpected operand 'c'",
+     "Usage: folio-host protect <in> <out>"},
+    {"ProtectWithUnknownOption",
+     {"protect", "--frob", "a", "b"},
+     "unknown option '--frob'",
+     "Usage: folio-host protect <in> <out>"},
+    {"UnprotectWithoutKeyFile",
+     {"unprotect", "a", "b"},
+     "missing --key-file",
+     "Usage: folio-host unprotect <in> <out> --key-file <file>"},
+    {"UnprotectKeyFileWithoutValue",
+     {"unprotect", "a", "b", "--key-file"},
+     "needs a value",
+     "Usage: folio-host unprotect"},
+    {"UnprotectKeyFileTwice",
+     {"unprotect", "a", "b", "--key-file", "k", "--key-file=k"},
+     "given twice",
+     "Usage: folio-host unprotect"},
+    {"DigestWithoutFiles", {"digest"}, "missing operand", "Usage: folio-host digest <file>..."},
+    {"InspectWithTwoFiles",
+     {"inspect", "a", "b"},
+     "unexpected operand 'b'",
+     "Usage: folio-host inspect <protected file>"},
+};
+
+class UsageErrors : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageErrors, ExitTwoWithMessageAndShortUsage) {
+  const RunResult run = run_host(GetParam().arguments);
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("folio-host: ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(GetParam().usage), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UsageErrors, testing::ValuesIn(kUsageCases),
+                         [](const testing::TestParamInfo<UsageCase> &info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace host_test

@@ -1,0 +1,28 @@
+#include "protected_sample.h"
+
+#include <gtest/gtest.h>
+
+namespace host_test {
+
+ProtectedSample protect_sample(const ScratchDirectory &dir, const Bytes &plaintext) {
+  ProtectedSample sample;
+  sample.plaintext = plaintext;
+  sample.plain_path = dir / "plain.bin";
+  sample.protected_path = dir / "doc.folio";
+  sample.key_path = sample.protected_path + ".key";
+  write_file(sample.plain_path, plaintext);
+  sample.run = run_host({"protect", sample.plain_path, sample.protected_path});
+  EXPECT_EQ(sample.run.exit_code, 0) << sample.run.err;
+  return sample;
+}
+
+void expect_rejected(const RunResult &run, const std::string &file, const std::string &reason) {
+  EXPECT_EQ(run.exit_code, 1);
+  const std::string prefix = "folio-host: " + file + ": ";
+  EXPECT_EQ(run.err.compare(0, prefix.size(), prefix), 0) << run.err;
+  EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "not one line: " << run.err;
+  EXPECT_EQ(run.out, "");
+}
+
+}  // namespace host_test

@@ -1,0 +1,31 @@
+// A plaintext protected by the tool in a scratch directory, and the checks
+// every rejected command shares.
+#ifndef FOLIO_TESTS_HOST_PROTECTED_SAMPLE_H
+#define FOLIO_TESTS_HOST_PROTECTED_SAMPLE_H
+
+#include <set>
+#include <string>
+
+#include "host_process.h"
+#include "scratch_directory.h"
+
+namespace host_test {
+
+struct ProtectedSample {
+  Bytes plaintext;
+  std::string plain_path;
+  std::string protected_path;
+  std::string key_path;
+  RunResult run;  // of the protect command
+};
+
+// Writes plaintext to <dir>/plain.bin and runs "protect" into <dir>/doc.folio.
+ProtectedSample protect_sample(const ScratchDirectory &dir, const Bytes &plaintext);
+
+// A rejected run: exit status 1, and one line on standard error that
+// starts "folio-host: <file>: " and contains reason.
+void expect_rejected(const RunResult &run, const std::string &file, const std::string &reason);
+
+}  // namespace host_test
+
+#endif
