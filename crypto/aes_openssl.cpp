@@ -24,16 +24,26 @@ struct aes_context_pool {
 
 namespace {
 
+// Fetched once: an explicit fetch per key would cost a provider lookup each
+// time. Freed when the library is unloaded, after every context using them
+// (contexts hold references of their own).
+struct CtrCiphers {
+  EVP_CIPHER *aes128 = EVP_CIPHER_fetch(nullptr, "AES-128-CTR", nullptr);
+  EVP_CIPHER *aes192 = EVP_CIPHER_fetch(nullptr, "AES-192-CTR", nullptr);
+  EVP_CIPHER *aes256 = EVP_CIPHER_fetch(nullptr, "AES-256-CTR", nullptr);
+  ~CtrCiphers() {
+    EVP_CIPHER_free(aes128);
+    EVP_CIPHER_free(aes192);
+    EVP_CIPHER_free(aes256);
+  }
+};
+
 const EVP_CIPHER *ctr_cipher(unsigned keybits) {
-  // Fetched once per process: an explicit fetch per key would cost a
-  // provider lookup each time.
-  static EVP_CIPHER *const aes128 = EVP_CIPHER_fetch(nullptr, "AES-128-CTR", nullptr);
-  static EVP_CIPHER *const aes192 = EVP_CIPHER_fetch(nullptr, "AES-192-CTR", nullptr);
-  static EVP_CIPHER *const aes256 = EVP_CIPHER_fetch(nullptr, "AES-256-CTR", nullptr);
+  static const CtrCiphers ciphers;
   switch (keybits) {
-    case 128: return aes128;
-    case 192: return aes192;
-    case 256: return aes256;
+    case 128: return ciphers.aes128;
+    case 192: return ciphers.aes192;
+    case 256: return ciphers.aes256;
     default: return nullptr;
   }
 }
