@@ -3,7 +3,7 @@
 #define FOLIO_TESTS_CRYPTO_SCOPED_SCHEDULE_H
 
 #include "aes.h"
-#include "test_bytes.h"
+#include "support/test_bytes.h"
 
 class ScopedSchedule {
  public:
@@ -12,7 +12,7 @@ class ScopedSchedule {
   ScopedSchedule(const ScopedSchedule &) = delete;
   ScopedSchedule &operator=(const ScopedSchedule &) = delete;
 
-  int set_key(const Bytes &key) {
+  int set_key(const folio_test::Bytes &key) {
     return aes_setkey_enc(&schedule_, key.data(), static_cast<unsigned>(key.size() * 8));
   }
   aes_key_schedule *get() { return &schedule_; }

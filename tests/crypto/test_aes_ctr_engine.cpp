@@ -10,9 +10,11 @@
 #include "AesCTREngine.h"
 #include "aes.h"
 #include "aes_ctr.h"
-#include "evp_oracle.h"
 #include "scoped_schedule.h"
-#include "test_bytes.h"
+#include "support/oracle.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
 

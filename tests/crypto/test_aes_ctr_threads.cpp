@@ -15,7 +15,9 @@
 #include "aes.h"
 #include "aes_ctr.h"
 #include "scoped_schedule.h"
-#include "test_bytes.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
 

@@ -7,7 +7,9 @@
 #include "aes.h"
 #include "counter_block.h"
 #include "scoped_schedule.h"
-#include "test_bytes.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
 

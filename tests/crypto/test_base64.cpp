@@ -11,8 +11,10 @@
 #include <openssl/evp.h>
 
 #include "base64.h"
-#include "evp_oracle.h"
-#include "test_bytes.h"
+#include "support/oracle.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
 
@@ -27,8 +29,6 @@ const Rfc4648Vector kRfc4648[] = {
     {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},          {"foo", "Zm9v"},
     {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
 };
-
-Bytes bytes_of(const char *s) { return Bytes(s, s + std::strlen(s)); }
 
 std::string encode(const Bytes &data) {
   int size = -1;

@@ -4,7 +4,9 @@
 
 #include "AesCTREngine.h"
 #include "counter_block.h"
-#include "test_bytes.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
 

@@ -11,9 +11,11 @@
 
 #include <openssl/evp.h>
 
-#include "evp_oracle.h"
 #include "md5.h"
-#include "test_bytes.h"
+#include "support/oracle.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
 
@@ -57,7 +59,7 @@ TEST(Md5KnownAnswer, Rfc1321TestSuite) {
 TEST(Md5Streaming, AnyPiecesGiveTheOneCallDigest) {
   std::mt19937_64 rng(0x5eed0401);
   const Bytes data = random_bytes(rng, 4133);
-  const std::string whole = oracle::md5_hex(data.data(), data.size());
+  const std::string whole = oracle::md5_hex(data);
   ASSERT_EQ(md5_text(data.data(), data.size()), whole);
 
   const std::vector<std::vector<std::size_t>> patterns = {
@@ -82,8 +84,7 @@ TEST(Md5AgainstEvp, RandomDataUpToSeveralMiB) {
                                  4096, 4097, 1 << 20, (3 << 20) + 17};
   for (std::size_t length : lengths) {
     const Bytes data = random_bytes(rng, length);
-    EXPECT_EQ(md5_text(data.data(), data.size()), oracle::md5_hex(data.data(), data.size()))
-        << "length " << length;
+    EXPECT_EQ(md5_text(data.data(), data.size()), oracle::md5_hex(data)) << "length " << length;
   }
 }
 

@@ -2,26 +2,19 @@
 // messages on standard output, and files that cannot be read.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
 
-#include "evp_oracle.h"
 #include "md5.h"
-#include "scratch_dir.h"
-#include "test_bytes.h"
+#include "support/files.h"
+#include "support/oracle.h"
+#include "support/scratch_dir.h"
+#include "support/test_bytes.h"
+
+using namespace folio_test;
 
 namespace {
-
-void write_file(const std::string &path, const Bytes &contents) {
-  std::FILE *file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  const std::size_t written =
-      contents.empty() ? 0 : std::fwrite(contents.data(), 1, contents.size(), file);
-  ASSERT_EQ(std::fclose(file), 0);
-  ASSERT_EQ(written, contents.size()) << path;
-}
 
 template <typename Call>
 std::string stdout_of(Call call) {
@@ -47,9 +40,9 @@ TEST(Md5FileDigest, MatchesOracleAcrossTheChunkBoundary) {
   for (std::size_t size : {0u, 1u, 0x100000u, 0x100001u}) {
     SCOPED_TRACE(testing::Message() << "size " << size);
     const Bytes contents = random_bytes(rng, size);
-    const std::string path = dir.file("data-" + std::to_string(size) + ".bin");
+    const std::string path = dir.path("data-" + std::to_string(size) + ".bin");
     write_file(path, contents);
-    const std::string expected = oracle::md5_hex(contents.data(), contents.size());
+    const std::string expected = oracle::md5_hex(contents);
 
     char text[kMd5TextBytes] = {};
     EXPECT_EQ(md5_file_digest(path.c_str(), text), Md5FileResult::ok);
@@ -64,7 +57,7 @@ TEST(Md5FileDigest, MatchesOracleAcrossTheChunkBoundary) {
 
 TEST(Md5FileDigest, Utf8PathIsOpened) {
   ScratchDir dir;
-  const std::string path = dir.file("r\xC3\xA9sum\xC3\xA9-\xE6\x96\x87.txt");
+  const std::string path = dir.path("r\xC3\xA9sum\xC3\xA9-\xE6\x96\x87.txt");
   const Bytes contents = {'a', 'b', 'c'};
   write_file(path, contents);
   char text[kMd5TextBytes] = {};
@@ -74,7 +67,7 @@ TEST(Md5FileDigest, Utf8PathIsOpened) {
 
 TEST(Md5FileMissing, ReportsCannotOpenAndLeavesTextAlone) {
   ScratchDir dir;
-  const std::string path = dir.file("does-not-exist");
+  const std::string path = dir.path("does-not-exist");
 
   MarkedText quiet;
   EXPECT_EQ(md5_file_digest(path.c_str(), quiet.text), Md5FileResult::open_failed);
@@ -88,7 +81,7 @@ TEST(Md5FileMissing, ReportsCannotOpenAndLeavesTextAlone) {
 
 TEST(Md5FileUnreadable, DirectoryIsAReadFailureWithoutDigest) {
   ScratchDir dir;
-  const std::string path = dir.path().string();
+  const std::string path = dir.root();
 
   MarkedText quiet;
   std::string out = stdout_of([&] {

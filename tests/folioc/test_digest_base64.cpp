@@ -9,18 +9,14 @@
 #include <vector>
 
 #include "folioc.h"
-#include "support/reference_crypto.h"
+#include "support/files.h"
+#include "support/oracle.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
-using namespace folioc_test;
+using namespace folio_test;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
-
-namespace {
-
-Bytes bytes_of(const std::string &text) { return Bytes(text.begin(), text.end()); }
-
-}  // namespace
 
 TEST(Md5File, KnownAnswersOfRfc1321) {
   const std::vector<std::pair<std::string, std::string>> vectors = {
@@ -44,7 +40,7 @@ TEST(Md5File, KnownAnswersOfRfc1321) {
 
 TEST(Md5File, MultiChunkFileMatchesTheReferenceAndIsNamedOnStdout) {
   ScratchDir dir;
-  const Bytes contents = pattern_bytes(2 * 0x100000 + 5, 91);
+  const Bytes contents = random_bytes(2 * 0x100000 + 5, 91);
   const std::string path = dir.path("big");
   write_file(path, contents);
   char digest[FOLIOC_DIGEST_TEXT_BYTES];
@@ -52,7 +48,7 @@ TEST(Md5File, MultiChunkFileMatchesTheReferenceAndIsNamedOnStdout) {
   const int result = MD5File(path.c_str(), digest);
   const std::string printed = GetCapturedStdout();
   EXPECT_EQ(result, DOC_OK);
-  EXPECT_EQ(std::string(digest), reference_md5_hex(contents));
+  EXPECT_EQ(std::string(digest), oracle::md5_hex(contents));
   EXPECT_EQ(printed, " " + path + "\n");
 }
 

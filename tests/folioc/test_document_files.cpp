@@ -6,17 +6,20 @@
 #include <cstring>
 
 #include "folioc.h"
+#include "support/files.h"
 #include "support/header_fields.h"
 #include "support/open_handle.h"
+#include "support/oracle.h"
 #include "support/protected_document.h"
-#include "support/reference_crypto.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
 
-const Bytes kContentKey = pattern_bytes(32, 0xC0FFEE);
+const Bytes kContentKey = random_bytes(32, 0xC0FFEE);
 
 const unsigned char *nonce_of(const Bytes &header) { return header.data() + 96; }
 
@@ -28,18 +31,18 @@ class DocumentRoundTrip : public ::testing::TestWithParam<std::size_t> {
 };
 
 TEST_P(DocumentRoundTrip, CiphertextIsCounterModeUnderTheHeaderNonce) {
-  const Bytes plain = pattern_bytes(GetParam(), 42);
+  const Bytes plain = random_bytes(GetParam(), 42);
   const EncryptedDocument doc = encrypt_document(dir_, "doc", plain, kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   EXPECT_EQ(doc.ciphertext.size(), plain.size());
-  EXPECT_TRUE(doc.ciphertext == reference_ctr(kContentKey, nonce_of(doc.header), 0, plain));
-  EXPECT_EQ(le64_at(doc.header.data(), 16), plain.size());
-  EXPECT_EQ(le64_at(doc.header.data(), 24), plain.size());
-  EXPECT_TRUE(reference_crc_matches(doc.header.data()));
+  EXPECT_TRUE(doc.ciphertext == oracle::aes_ctr(kContentKey, nonce_of(doc.header), 0, plain));
+  EXPECT_EQ(le64_at(doc.header, 16), plain.size());
+  EXPECT_EQ(le64_at(doc.header, 24), plain.size());
+  EXPECT_TRUE(reference_crc_matches(doc.header));
 }
 
 TEST_P(DocumentRoundTrip, DocFileDecryptRestoresThePlaintext) {
-  const Bytes plain = pattern_bytes(GetParam(), 43);
+  const Bytes plain = random_bytes(GetParam(), 43);
   const EncryptedDocument doc = encrypt_document(dir_, "doc", plain, kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   const std::string restored = dir_.path("restored");
@@ -53,7 +56,7 @@ TEST_P(DocumentRoundTrip, DocFileDecryptRestoresThePlaintext) {
 }
 
 TEST_P(DocumentRoundTrip, HeaderNonceDeciphersThroughAHandle) {
-  const Bytes plain = pattern_bytes(GetParam(), 44);
+  const Bytes plain = random_bytes(GetParam(), 44);
   const EncryptedDocument doc = encrypt_document(dir_, "doc", plain, kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   unsigned char nonce[8] = {0};
@@ -72,17 +75,17 @@ INSTANTIATE_TEST_SUITE_P(Sizes, DocumentRoundTrip,
 TEST(DocumentHeaderLayout, FreshHeaderFieldsByteByByte) {
   ScratchDir dir;
   const std::size_t size = 0x100001;
-  const EncryptedDocument doc = encrypt_document(dir, "doc", pattern_bytes(size, 1), kContentKey);
+  const EncryptedDocument doc = encrypt_document(dir, "doc", random_bytes(size, 1), kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   const unsigned char *h = doc.header.data();
 
   EXPECT_EQ(0, std::memcmp(h, "tesmir\0", 7));
-  EXPECT_EQ(le32_at(h, 8), 0x01000001u);
-  EXPECT_EQ(le64_at(h, 16), size);
-  EXPECT_EQ(le64_at(h, 24), size);
-  EXPECT_EQ(le32_at(h, 40), 0x00400001u);
-  EXPECT_EQ(le32_at(h, 44), 0u) << "a fresh header holds no key cipher";
-  EXPECT_EQ(le32_at(h, 508), reference_crc32(h, 508));
+  EXPECT_EQ(le32_at(doc.header, 8), 0x01000001u);
+  EXPECT_EQ(le64_at(doc.header, 16), size);
+  EXPECT_EQ(le64_at(doc.header, 24), size);
+  EXPECT_EQ(le32_at(doc.header, 40), 0x00400001u);
+  EXPECT_EQ(le32_at(doc.header, 44), 0u) << "a fresh header holds no key cipher";
+  EXPECT_EQ(le32_at(doc.header, 508), oracle::crc32(h, 508));
   // Everything not listed above is zero, the key cipher area included.
   for (std::size_t i = 0; i < 508; ++i) {
     const bool field = i < 7 || (i >= 8 && i < 12) || (i >= 16 && i < 32) || (i >= 40 && i < 44) ||
@@ -95,7 +98,7 @@ TEST(DocumentHeaderLayout, FreshHeaderFieldsByteByByte) {
 
 TEST(DocumentHeaderLayout, EveryCallDrawsAFreshNonce) {
   ScratchDir dir;
-  const Bytes plain = pattern_bytes(64, 2);
+  const Bytes plain = random_bytes(64, 2);
   const EncryptedDocument first = encrypt_document(dir, "a", plain, kContentKey);
   const EncryptedDocument second = encrypt_document(dir, "b", plain, kContentKey);
   ASSERT_EQ(first.result, DOC_OK);
@@ -106,7 +109,7 @@ TEST(DocumentHeaderLayout, EveryCallDrawsAFreshNonce) {
 
 TEST(DocumentHeaderLayout, LargerHeaderBufferGetsExactly512Bytes) {
   ScratchDir dir;
-  write_file(dir.path("plain"), pattern_bytes(10, 3));
+  write_file(dir.path("plain"), random_bytes(10, 3));
   const Bytes block = key_block_for(kContentKey);
   Bytes buffer(600, 0xEE);
   int capacity = 600;
@@ -114,13 +117,13 @@ TEST(DocumentHeaderLayout, LargerHeaderBufferGetsExactly512Bytes) {
                            buffer.data(), &capacity),
             DOC_OK);
   EXPECT_EQ(capacity, 512);
-  EXPECT_TRUE(reference_crc_matches(buffer.data()));
+  EXPECT_TRUE(reference_crc_matches(buffer));
   for (std::size_t i = 512; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], 0xEE) << "byte " << i;
 }
 
 TEST(DocumentHeaderLayout, KeyBlockPrefixIsNotPartOfTheKey) {
   ScratchDir dir;
-  const Bytes plain = pattern_bytes(100, 4);
+  const Bytes plain = random_bytes(100, 4);
   write_file(dir.path("plain"), plain);
   Bytes block = key_block_for(kContentKey);
   block[0] ^= 0xFF;
@@ -130,12 +133,13 @@ TEST(DocumentHeaderLayout, KeyBlockPrefixIsNotPartOfTheKey) {
   ASSERT_EQ(DocFileEncrypt(dir.path("plain").c_str(), dir.path("cipher").c_str(), block.data(),
                            header.data(), &capacity),
             DOC_OK);
-  EXPECT_TRUE(read_file(dir.path("cipher")) == reference_ctr(kContentKey, nonce_of(header), 0, plain));
+  EXPECT_TRUE(read_file(dir.path("cipher")) ==
+              oracle::aes_ctr(kContentKey, nonce_of(header), 0, plain));
 }
 
 TEST(DocumentFileArguments, HeaderCapacityBelow512IsRefusedBeforeAnyFileIsTouched) {
   ScratchDir dir;
-  write_file(dir.path("plain"), pattern_bytes(10, 5));
+  write_file(dir.path("plain"), random_bytes(10, 5));
   const Bytes block = key_block_for(kContentKey);
   Bytes header(512, 0x77);
   int capacity = 511;
@@ -149,7 +153,7 @@ TEST(DocumentFileArguments, HeaderCapacityBelow512IsRefusedBeforeAnyFileIsTouche
 TEST(DocumentFileArguments, NullPointersAreRefused) {
   ScratchDir dir;
   const std::string src = dir.path("plain"), dst = dir.path("cipher");
-  write_file(src, pattern_bytes(10, 6));
+  write_file(src, random_bytes(10, 6));
   const Bytes block = key_block_for(kContentKey);
   Bytes header(512);
   int capacity = 512;
@@ -167,7 +171,7 @@ TEST(DocumentFileArguments, NullPointersAreRefused) {
 
 TEST(DocumentFileArguments, HeaderSizeOtherThan512IsRefused) {
   ScratchDir dir;
-  const EncryptedDocument doc = encrypt_document(dir, "doc", pattern_bytes(10, 7), kContentKey);
+  const EncryptedDocument doc = encrypt_document(dir, "doc", random_bytes(10, 7), kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   const Bytes block = key_block_for(kContentKey);
   Bytes roomy(doc.header);
@@ -194,7 +198,7 @@ TEST(DocumentFileOpening, MissingSourceStillCreatesAnEmptyDestination) {
   EXPECT_TRUE(read_file(dir.path("created")).empty());
   EXPECT_EQ(header, Bytes(512, 0x5C)) << "no header may be produced";
 
-  write_file(dir.path("old"), pattern_bytes(50, 8));
+  write_file(dir.path("old"), random_bytes(50, 8));
   EXPECT_EQ(DocFileEncrypt(missing.c_str(), dir.path("old").c_str(), block.data(), header.data(),
                            &capacity),
             DOC_ERR_OPEN);
@@ -203,10 +207,10 @@ TEST(DocumentFileOpening, MissingSourceStillCreatesAnEmptyDestination) {
 
 TEST(DocumentFileOpening, DecryptOfMissingSourceStillTruncatesTheDestination) {
   ScratchDir dir;
-  const EncryptedDocument doc = encrypt_document(dir, "doc", pattern_bytes(10, 9), kContentKey);
+  const EncryptedDocument doc = encrypt_document(dir, "doc", random_bytes(10, 9), kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   const Bytes block = key_block_for(kContentKey);
-  write_file(dir.path("old"), pattern_bytes(50, 10));
+  write_file(dir.path("old"), random_bytes(50, 10));
   EXPECT_EQ(DocFileDecrypt(dir.path("missing").c_str(), dir.path("old").c_str(), block.data(),
                            doc.header.data(), 512),
             DOC_ERR_OPEN);
@@ -216,7 +220,7 @@ TEST(DocumentFileOpening, DecryptOfMissingSourceStillTruncatesTheDestination) {
 
 TEST(DocumentFileOpening, UnopenableDestinationIsAnOpenError) {
   ScratchDir dir;
-  write_file(dir.path("plain"), pattern_bytes(10, 11));
+  write_file(dir.path("plain"), random_bytes(10, 11));
   const Bytes block = key_block_for(kContentKey);
   Bytes header(512, 0x11);
   int capacity = 512;
@@ -229,12 +233,12 @@ TEST(DocumentFileOpening, UnopenableDestinationIsAnOpenError) {
 
 TEST(DocumentFileDecrypt, DamagedHeaderIsRefusedAfterTheDestinationIsTruncated) {
   ScratchDir dir;
-  const EncryptedDocument doc = encrypt_document(dir, "doc", pattern_bytes(100, 12), kContentKey);
+  const EncryptedDocument doc = encrypt_document(dir, "doc", random_bytes(100, 12), kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
   Bytes damaged(doc.header);
   damaged[200] ^= 0x01;
   const Bytes block = key_block_for(kContentKey);
-  write_file(dir.path("out"), pattern_bytes(30, 13));
+  write_file(dir.path("out"), random_bytes(30, 13));
   EXPECT_EQ(DocFileDecrypt(dir.path("doc.cipher").c_str(), dir.path("out").c_str(), block.data(),
                            damaged.data(), 512),
             DOC_ERR_CRC);
@@ -243,15 +247,15 @@ TEST(DocumentFileDecrypt, DamagedHeaderIsRefusedAfterTheDestinationIsTruncated) 
 
 TEST(DocumentFileDecrypt, WrongKeyGivesGarbageWithoutAnError) {
   ScratchDir dir;
-  const Bytes plain = pattern_bytes(1000, 14);
+  const Bytes plain = random_bytes(1000, 14);
   const EncryptedDocument doc = encrypt_document(dir, "doc", plain, kContentKey);
   ASSERT_EQ(doc.result, DOC_OK);
-  const Bytes other_key = pattern_bytes(32, 15);
+  const Bytes other_key = random_bytes(32, 15);
   const Bytes block = key_block_for(other_key);
   ASSERT_EQ(DocFileDecrypt(dir.path("doc.cipher").c_str(), dir.path("out").c_str(), block.data(),
                            doc.header.data(), 512),
             DOC_OK);
   const Bytes out = read_file(dir.path("out"));
   EXPECT_NE(out, plain);
-  EXPECT_TRUE(out == reference_ctr(other_key, nonce_of(doc.header), 0, doc.ciphertext));
+  EXPECT_TRUE(out == oracle::aes_ctr(other_key, nonce_of(doc.header), 0, doc.ciphertext));
 }

@@ -13,10 +13,13 @@
 
 #include "folioc.h"
 #include "support/file_export_codes.h"
+#include "support/files.h"
 #include "support/open_handle.h"
 #include "support/protected_document.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
@@ -24,7 +27,7 @@ using ::testing::internal::GetCapturedStdout;
 namespace {
 
 const unsigned char kNonce[8] = {0x0F, 0x1E, 0x2D, 0x3C, 0x4B, 0x5A, 0x69, 0x78};
-const Bytes kContentKey = pattern_bytes(32, 0xFA17);
+const Bytes kContentKey = random_bytes(32, 0xFA17);
 
 // Runs each whole-file export from `source` to `destination` and expects
 // `code` from all of them (DocFileEncrypt leaving its header buffer alone).
@@ -39,7 +42,7 @@ void expect_every_export_fails(const ScratchDir &dir, const std::string &source,
       << "DocFileEncrypt";
   EXPECT_EQ(header, untouched) << "DocFileEncrypt produced a header despite failing";
 
-  const EncryptedDocument valid = encrypt_document(dir, "valid", pattern_bytes(10, 1), kContentKey);
+  const EncryptedDocument valid = encrypt_document(dir, "valid", random_bytes(10, 1), kContentKey);
   ASSERT_EQ(valid.result, DOC_OK);
   EXPECT_EQ(DocFileDecrypt(source.c_str(), destination.c_str(), block.data(), valid.header.data(), 512),
             code)
@@ -83,7 +86,7 @@ TEST(UnreadableSource, FileWithoutReadPermissionCannotBeOpened) {
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root from reading";
   ScratchDir dir;
   const std::string locked = dir.path("locked");
-  write_file(locked, pattern_bytes(100, 2));
+  write_file(locked, random_bytes(100, 2));
   ASSERT_EQ(chmod(locked.c_str(), 0), 0);
   expect_every_export_fails(dir, locked, dir.path("out"), DOC_ERR_OPEN);
   char digest[FOLIOC_DIGEST_TEXT_BYTES];
@@ -104,7 +107,7 @@ class FullDestination : public ::testing::TestWithParam<std::size_t> {
 
 TEST_P(FullDestination, EveryExportReportsTheWriteError) {
   ScratchDir dir;
-  write_file(dir.path("source"), pattern_bytes(GetParam(), 3));
+  write_file(dir.path("source"), random_bytes(GetParam(), 3));
   expect_every_export_fails(dir, dir.path("source"), "/dev/full", DOC_ERR_WRITE);
 }
 
@@ -116,7 +119,7 @@ TEST(FullDestinationHeader, FileEncryptOfAnEmptySourceStillReportsTheLostHeader)
   ScratchDir dir;
   write_file(dir.path("empty"), {});
   OpenHandle handle(kContentKey, kNonce);
-  const Bytes header = pattern_bytes(512, 4);
+  const Bytes header = random_bytes(512, 4);
   char digest[FOLIOC_DIGEST_TEXT_BYTES];
   EXPECT_EQ(FileEncrypt(handle.get(), dir.path("empty").c_str(), "/dev/full", header.data(), 512, digest),
             file_export_failure(DOC_ERR_WRITE));
@@ -143,7 +146,7 @@ class SmallFilesystem : public ::testing::Test {
 
 TEST_F(SmallFilesystem, DestinationThatRunsOutOfSpaceIsAWriteError) {
   for (std::size_t size : {std::size_t{600} * 1024, std::size_t{0x180000}}) {
-    write_file(dir_.path("source"), pattern_bytes(size, 5));
+    write_file(dir_.path("source"), random_bytes(size, 5));
     expect_every_export_fails(dir_, dir_.path("source"), mount_point_ + "/out", DOC_ERR_WRITE);
   }
 }
@@ -165,7 +168,7 @@ class TruncatedDocument : public ::testing::Test {
   }
 
   ScratchDir dir_;
-  const Bytes plain_ = pattern_bytes(3000, 6);
+  const Bytes plain_ = random_bytes(3000, 6);
   Bytes header_;
   Bytes whole_;
   unsigned char nonce_[8] = {0};

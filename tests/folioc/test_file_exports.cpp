@@ -10,10 +10,13 @@
 
 #include "folioc.h"
 #include "support/file_export_codes.h"
+#include "support/files.h"
 #include "support/open_handle.h"
-#include "support/reference_crypto.h"
+#include "support/oracle.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
@@ -34,14 +37,14 @@ int encrypt_file(int handle, const std::string &src, const std::string &dst, con
 class FileRoundTrip : public ::testing::TestWithParam<std::tuple<int, int>> {
  protected:
   void SetUp() override {
-    key_ = pattern_bytes(static_cast<std::size_t>(std::get<0>(GetParam())), 61);
-    header_ = pattern_bytes(static_cast<std::size_t>(std::get<1>(GetParam())), 62);
+    key_ = random_bytes(static_cast<std::size_t>(std::get<0>(GetParam())), 61);
+    header_ = random_bytes(static_cast<std::size_t>(std::get<1>(GetParam())), 62);
     write_file(dir_.path("plain"), plain_);
   }
 
   ScratchDir dir_;
   // Two chunks, the second one short.
-  const Bytes plain_ = pattern_bytes(0x100000 + 1234, 63);
+  const Bytes plain_ = random_bytes(0x100000 + 1234, 63);
   Bytes key_;
   Bytes header_;
 };
@@ -56,8 +59,8 @@ TEST_P(FileRoundTrip, OutputIsHeaderThenCounterModeCiphertextWithItsDigest) {
   ASSERT_EQ(out.size(), header_.size() + plain_.size());
   EXPECT_TRUE(slice(out, 0, header_.size()) == header_);
   const Bytes ciphertext = slice(out, header_.size(), plain_.size());
-  EXPECT_TRUE(ciphertext == reference_ctr(key_, kNonce, 0, plain_));
-  EXPECT_EQ(std::string(digest), reference_md5_hex(ciphertext));
+  EXPECT_TRUE(ciphertext == oracle::aes_ctr(key_, kNonce, 0, plain_));
+  EXPECT_EQ(std::string(digest), oracle::md5_hex(ciphertext));
 }
 
 TEST_P(FileRoundTrip, DecryptReturnsTheHeaderAndThePlaintext) {
@@ -93,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P(KeyAndHeaderLengths, FileRoundTrip,
 class FileEncryptEdges : public ::testing::Test {
  protected:
   ScratchDir dir_;
-  const Bytes key_ = pattern_bytes(32, 71);
-  const Bytes header_ = pattern_bytes(512, 72);
+  const Bytes key_ = random_bytes(32, 71);
+  const Bytes header_ = random_bytes(512, 72);
 };
 
 TEST_F(FileEncryptEdges, EmptySourceWritesTheHeaderAloneWithTheEmptyDigest) {
@@ -107,7 +110,7 @@ TEST_F(FileEncryptEdges, EmptySourceWritesTheHeaderAloneWithTheEmptyDigest) {
 }
 
 TEST_F(FileEncryptEdges, ReleasedHandleFailsAfterTheHeaderIsWritten) {
-  write_file(dir_.path("plain"), pattern_bytes(5000, 73));
+  write_file(dir_.path("plain"), random_bytes(5000, 73));
   OpenHandle handle(key_, kNonce);
   const int released = handle.get();
   ASSERT_EQ(handle.release(), DOC_OK);
@@ -128,7 +131,7 @@ TEST_F(FileEncryptEdges, ReleasedHandleWithAnEmptySourceSucceeds) {
 }
 
 TEST_F(FileEncryptEdges, HandleStaysOpenAfterTheCall) {
-  write_file(dir_.path("plain"), pattern_bytes(100, 74));
+  write_file(dir_.path("plain"), random_bytes(100, 74));
   OpenHandle handle(key_, kNonce);
   char digest[FOLIOC_DIGEST_TEXT_BYTES];
   ASSERT_EQ(encrypt_file(handle.get(), dir_.path("plain"), dir_.path("out"), header_, digest), DOC_OK);
@@ -136,7 +139,7 @@ TEST_F(FileEncryptEdges, HandleStaysOpenAfterTheCall) {
 }
 
 TEST_F(FileEncryptEdges, ArgumentChecks) {
-  write_file(dir_.path("plain"), pattern_bytes(100, 75));
+  write_file(dir_.path("plain"), random_bytes(100, 75));
   OpenHandle handle(key_, kNonce);
   const std::string src = dir_.path("plain"), dst = dir_.path("out");
   char digest[FOLIOC_DIGEST_TEXT_BYTES];
@@ -172,9 +175,9 @@ class FileDecryptEdges : public ::testing::Test {
   }
 
   ScratchDir dir_;
-  const Bytes key_ = pattern_bytes(16, 81);
-  const Bytes header_ = pattern_bytes(512, 82);
-  const Bytes plain_ = pattern_bytes(3000, 83);
+  const Bytes key_ = random_bytes(16, 81);
+  const Bytes header_ = random_bytes(512, 82);
+  const Bytes plain_ = random_bytes(3000, 83);
 };
 
 TEST_F(FileDecryptEdges, ReleasedHandleIsADecryptChunkError) {
@@ -227,7 +230,7 @@ TEST_F(FileDecryptEdges, NothingAfterTheHeaderGivesAnEmptyFile) {
 }
 
 TEST_F(FileDecryptEdges, ShortHeaderFillsOnlyPartOfTheBuffer) {
-  const Bytes stub = pattern_bytes(100, 84);
+  const Bytes stub = random_bytes(100, 84);
   write_file(dir_.path("stub"), stub);
   OpenHandle handle(key_, kNonce);
   Bytes header(512, 0x34);
@@ -240,7 +243,7 @@ TEST_F(FileDecryptEdges, ShortHeaderFillsOnlyPartOfTheBuffer) {
 TEST_F(FileDecryptEdges, UnseekableSourceIsASeekError) {
   int pipe_ends[2];
   ASSERT_EQ(pipe(pipe_ends), 0);
-  const Bytes data = pattern_bytes(1000, 85);
+  const Bytes data = random_bytes(1000, 85);
   ASSERT_EQ(write(pipe_ends[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
   // With the writing end closed a wrong read would hit end of file, not hang.
   close(pipe_ends[1]);

@@ -12,10 +12,13 @@
 #include "aes.h"
 #include "aes_ctr.h"
 #include "file_pass.h"
+#include "support/files.h"
 #include "support/open_handle.h"
-#include "support/reference_crypto.h"
+#include "support/oracle.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
@@ -87,7 +90,7 @@ TEST(PassOffsets, RunningCountIsSignExtendedFrom32Bits) {
 
 TEST(PassOffsets, ChunksReaching2GiBGetSignExtendedOffsets) {
   ScratchDir dir;
-  const Bytes input = pattern_bytes(2 * kChunk + 100, 1);
+  const Bytes input = random_bytes(2 * kChunk + 100, 1);
   const PassRun run = run_recorded_pass(dir, input, 0x7FF00000u, leave_alone);
   EXPECT_EQ(offsets_of(run.calls),
             (std::vector<std::uint64_t>{0x7FF00000ull, 0xFFFFFFFF80000000ull, 0xFFFFFFFF80100000ull}));
@@ -102,19 +105,21 @@ TEST(PassOffsets, ChunksReaching2GiBGetSignExtendedOffsets) {
 
 TEST(PassOffsets, CountCrossing2GiBInsideAChunk) {
   ScratchDir dir;
-  const PassRun run = run_recorded_pass(dir, pattern_bytes(kChunk + 10, 2), 0x7FFFFFF0u, leave_alone);
+  const PassRun run =
+      run_recorded_pass(dir, random_bytes(kChunk + 10, 2), 0x7FFFFFF0u, leave_alone);
   EXPECT_EQ(offsets_of(run.calls), (std::vector<std::uint64_t>{0x7FFFFFF0ull, 0xFFFFFFFF800FFFF0ull}));
 }
 
 TEST(PassOffsets, CountWrapsToZeroPast4GiB) {
   ScratchDir dir;
-  const Bytes input = pattern_bytes(2 * kChunk + 1, 3);
+  const Bytes input = random_bytes(2 * kChunk + 1, 3);
   const PassRun at_boundary = run_recorded_pass(dir, input, 0xFFF00000u, leave_alone);
   EXPECT_EQ(offsets_of(at_boundary.calls),
             (std::vector<std::uint64_t>{0xFFFFFFFFFFF00000ull, 0x0ull, 0x100000ull}));
   EXPECT_EQ(at_boundary.result.bytes, input.size());
 
-  const PassRun inside_chunk = run_recorded_pass(dir, pattern_bytes(kChunk + 1, 4), 0xFFFFFFF0u, leave_alone);
+  const PassRun inside_chunk =
+      run_recorded_pass(dir, random_bytes(kChunk + 1, 4), 0xFFFFFFF0u, leave_alone);
   EXPECT_EQ(offsets_of(inside_chunk.calls), (std::vector<std::uint64_t>{0xFFFFFFFFFFFFFFF0ull, 0xFFFF0ull}));
 }
 
@@ -122,15 +127,15 @@ class PassCiphering : public ::testing::TestWithParam<std::uint32_t> {};
 
 TEST_P(PassCiphering, OutputDeciphersAtTheSignExtendedOffsets) {
   ScratchDir dir;
-  const Bytes key = pattern_bytes(32, 5);
-  const Bytes input = pattern_bytes(2 * kChunk + 300, 6);
+  const Bytes key = random_bytes(32, 5);
+  const Bytes input = random_bytes(2 * kChunk + 300, 6);
   OpenHandle handle(key, kNonce);
   ASSERT_GE(handle.get(), 1);
   const PassRun run = run_recorded_pass(dir, input, GetParam(), folioc::through_handle(handle.get()));
   ASSERT_EQ(run.result.status, folioc::PassStatus::completed);
   ASSERT_EQ(run.output.size(), input.size());
   ASSERT_EQ(run.calls.size(), 3u);
-  EXPECT_EQ(run.digest_hex, reference_md5_hex(run.output)) << "the digest covers the ciphertext";
+  EXPECT_EQ(run.digest_hex, oracle::md5_hex(run.output)) << "the digest covers the ciphertext";
 
   aes_key_schedule schedule;
   aes_init(&schedule);
@@ -139,7 +144,7 @@ TEST_P(PassCiphering, OutputDeciphersAtTheSignExtendedOffsets) {
   for (const ChunkCall &call : run.calls) {
     const Bytes cipher_chunk = slice(run.output, position, call.length);
     const Bytes plain_chunk = slice(input, position, call.length);
-    EXPECT_TRUE(cipher_chunk == reference_ctr(key, kNonce, call.offset, plain_chunk))
+    EXPECT_TRUE(cipher_chunk == oracle::aes_ctr(key, kNonce, call.offset, plain_chunk))
         << "chunk at file position " << position;
     Bytes deciphered(call.length);
     aes_crypt_ctr(&schedule, AES_ENCRYPT, static_cast<std::int32_t>(call.length), kNonce,
@@ -155,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(StartCounts, PassCiphering,
 
 TEST(PassFailures, CipherFailureStopsBeforeThatChunkIsWritten) {
   ScratchDir dir;
-  const Bytes input = pattern_bytes(3 * kChunk, 7);
+  const Bytes input = random_bytes(3 * kChunk, 7);
   int calls = 0;
   const PassRun run = run_recorded_pass(dir, input, 0, [&](unsigned char *, std::size_t, std::uint64_t) {
     return ++calls < 2;

@@ -14,9 +14,10 @@
 
 #include "folioc.h"
 #include "support/open_handle.h"
-#include "support/reference_crypto.h"
-#include "support/scratch_dir.h"
+#include "support/oracle.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
@@ -73,11 +74,12 @@ TEST(HandleTableConcurrency, OpenCipherReleaseFromManyThreads) {
   std::vector<ThreadCase> cases(kThreads);
   for (int t = 0; t < kThreads; ++t) {
     ThreadCase &c = cases[static_cast<std::size_t>(t)];
-    c.key = pattern_bytes(static_cast<std::size_t>(16 + 8 * (t % 3)), 100u + static_cast<unsigned>(t));
+    c.key =
+        random_bytes(static_cast<std::size_t>(16 + 8 * (t % 3)), 100u + static_cast<unsigned>(t));
     for (int i = 0; i < 8; ++i) c.nonce[i] = static_cast<unsigned char>(t * 16 + i);
     c.offset = static_cast<std::uint64_t>(t) * 1000 + 3;
-    c.plain = pattern_bytes(512, 200u + static_cast<unsigned>(t));
-    c.expected = reference_ctr(c.key, c.nonce, c.offset, c.plain);
+    c.plain = random_bytes(512, 200u + static_cast<unsigned>(t));
+    c.expected = oracle::aes_ctr(c.key, c.nonce, c.offset, c.plain);
   }
 
   std::mutex numbers_mutex;
@@ -127,7 +129,7 @@ TEST(HandleTableConcurrency, ManyThreadsCipherThroughOneHandle) {
   // More threads than the engine keeps ready-made cipher contexts for.
   constexpr int kThreads = 12;
   constexpr int kRepeats = 40;
-  const Bytes key = pattern_bytes(32, 300);
+  const Bytes key = random_bytes(32, 300);
   const unsigned char nonce[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   OpenHandle handle(key, nonce);
   ASSERT_GE(handle.get(), 1);
@@ -136,8 +138,8 @@ TEST(HandleTableConcurrency, ManyThreadsCipherThroughOneHandle) {
   for (int t = 0; t < kThreads; ++t) {
     ThreadCase &c = cases[static_cast<std::size_t>(t)];
     c.offset = static_cast<std::uint64_t>(t) * 70001;
-    c.plain = pattern_bytes(20000 + static_cast<std::size_t>(t), 400u + static_cast<unsigned>(t));
-    c.expected = reference_ctr(key, nonce, c.offset, c.plain);
+    c.plain = random_bytes(20000 + static_cast<std::size_t>(t), 400u + static_cast<unsigned>(t));
+    c.expected = oracle::aes_ctr(key, nonce, c.offset, c.plain);
   }
   FailureLog failures;
   StartLine start(kThreads);
@@ -160,10 +162,10 @@ TEST(HandleTableConcurrency, ManyThreadsCipherThroughOneHandle) {
 }
 
 TEST(HandleTableConcurrency, ReleaseWhileAnotherThreadCiphersIsSafe) {
-  const Bytes key = pattern_bytes(32, 500);
+  const Bytes key = random_bytes(32, 500);
   const unsigned char nonce[8] = {9, 8, 7, 6, 5, 4, 3, 2};
   const Bytes zeros(4 << 20, 0);
-  const Bytes keystream = reference_ctr(key, nonce, 0, zeros);
+  const Bytes keystream = oracle::aes_ctr(key, nonce, 0, zeros);
 
   for (int attempt = 0; attempt < 4; ++attempt) {
     const int handle = FoliocInit(key.data(), static_cast<int>(key.size()), nonce);

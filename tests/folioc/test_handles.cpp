@@ -9,16 +9,17 @@
 
 #include "folioc.h"
 #include "support/open_handle.h"
-#include "support/reference_crypto.h"
-#include "support/scratch_dir.h"
+#include "support/oracle.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
 
 const unsigned char kNonce[8] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE};
 
-Bytes key_of(std::size_t size, std::uint32_t seed = 7) { return pattern_bytes(size, seed); }
+Bytes key_of(std::size_t size, std::uint32_t seed = 7) { return random_bytes(size, seed); }
 
 int open_raw(const Bytes &key, const unsigned char *nonce = kNonce) {
   return FoliocInit(key.data(), static_cast<int>(key.size()), nonce);
@@ -81,7 +82,7 @@ TEST(HandleRelease, NumbersThatAreNotOpenAreRefusedWithDataUntouched) {
   const int released = open_raw(key_of(32));
   ASSERT_GE(released, 1);
   ASSERT_EQ(FoliocClean(released), DOC_OK);
-  const Bytes original = pattern_bytes(100, 3);
+  const Bytes original = random_bytes(100, 3);
   for (int handle : {released, 0, -1, 12345}) {
     Bytes data(original);
     EXPECT_EQ(Foliocrypt(handle, data.data(), data.size(), 0), DOC_ERR_FAIL) << handle;
@@ -103,11 +104,11 @@ TEST_P(HandleKeystream, MatchesAesCounterModeAtAnyOffset) {
       0, 1, 15, 16, 17, 4095, 0x100000 - 3, 0x7FFFFFF9, 0xFFFFFFFF80000000ull, 0xFFFFFFFFFFFF0000ull};
   for (std::uint64_t offset : offsets) {
     for (std::size_t length : {std::size_t{1}, std::size_t{16}, std::size_t{100}, std::size_t{4099}}) {
-      const Bytes plain = pattern_bytes(length, static_cast<std::uint32_t>(offset + length));
+      const Bytes plain = random_bytes(length, static_cast<std::uint32_t>(offset + length));
       int result = -2;
       const Bytes cipher = cipher_copy(handle.get(), plain, offset, &result);
       ASSERT_EQ(result, DOC_OK);
-      EXPECT_EQ(cipher, reference_ctr(key, kNonce, offset, plain))
+      EXPECT_EQ(cipher, oracle::aes_ctr(key, kNonce, offset, plain))
           << "offset " << offset << " length " << length;
     }
   }
@@ -118,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(KeyLengths, HandleKeystream, ::testing::Values(16, 24, 
 TEST(HandleCipher, DocDecryptIsTheSameOperationAsFoliocrypt) {
   const Bytes key = key_of(24);
   OpenHandle handle(key, kNonce);
-  const Bytes plain = pattern_bytes(777, 5);
+  const Bytes plain = random_bytes(777, 5);
   Bytes through_crypt(plain), through_decrypt(plain);
   ASSERT_EQ(Foliocrypt(handle.get(), through_crypt.data(), through_crypt.size(), 33), DOC_OK);
   ASSERT_EQ(DocDecrypt(handle.get(), through_decrypt.data(), through_decrypt.size(), 33), DOC_OK);
@@ -148,7 +149,7 @@ TEST(HandleCipher, OnlyTheFirstEightNonceBytesCount) {
   ASSERT_EQ(ra, DOC_OK);
   ASSERT_EQ(rb, DOC_OK);
   ASSERT_EQ(ro, DOC_OK);
-  EXPECT_EQ(from_a, reference_ctr(key, kNonce, 0, plain));
+  EXPECT_EQ(from_a, oracle::aes_ctr(key, kNonce, 0, plain));
   EXPECT_EQ(from_a, from_b);
   EXPECT_NE(from_a, from_other);
 }
@@ -157,7 +158,7 @@ TEST(HandleCipher, HandlesWithTheSameKeyAndNonceShareTheKeystream) {
   const Bytes key = key_of(16);
   OpenHandle first(key, kNonce), second(key, kNonce);
   ASSERT_NE(first.get(), second.get());
-  const Bytes plain = pattern_bytes(300, 9);
+  const Bytes plain = random_bytes(300, 9);
   int r1 = -2, r2 = -2;
   EXPECT_EQ(cipher_copy(first.get(), plain, 1000, &r1), cipher_copy(second.get(), plain, 1000, &r2));
   EXPECT_EQ(r1, DOC_OK);
@@ -167,7 +168,7 @@ TEST(HandleCipher, HandlesWithTheSameKeyAndNonceShareTheKeystream) {
 TEST(HandleCipher, SlicesCipheredSeparatelyMatchTheWholeStream) {
   const Bytes key = key_of(32);
   OpenHandle handle(key, kNonce);
-  const Bytes plain = pattern_bytes(5000, 21);
+  const Bytes plain = random_bytes(5000, 21);
   Bytes whole(plain), pieces(plain);
   ASSERT_EQ(Foliocrypt(handle.get(), whole.data(), whole.size(), 0), DOC_OK);
   // Uneven slices, ciphered back to front, each starting mid-block.
@@ -181,7 +182,7 @@ TEST(HandleCipher, SlicesCipheredSeparatelyMatchTheWholeStream) {
 
 TEST(HandleCipher, ZeroLengthSucceedsAndChangesNothing) {
   OpenHandle handle(key_of(32), kNonce);
-  Bytes data = pattern_bytes(8, 1);
+  Bytes data = random_bytes(8, 1);
   const Bytes original(data);
   EXPECT_EQ(Foliocrypt(handle.get(), data.data(), 0, 5), DOC_OK);
   EXPECT_EQ(DocDecrypt(handle.get(), data.data(), 0, 5), DOC_OK);

@@ -6,17 +6,19 @@
 #include <cstring>
 
 #include "folioc.h"
+#include "support/files.h"
 #include "support/header_fields.h"
 #include "support/protected_document.h"
-#include "support/reference_crypto.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
 
-const Bytes kContentKey = pattern_bytes(32, 0xABCD);
-const Bytes kKeyCipher = pattern_bytes(48, 0x4B43);
+const Bytes kContentKey = random_bytes(32, 0xABCD);
+const Bytes kKeyCipher = random_bytes(48, 0x4B43);
 
 // A fresh header, and the same header after a 32-byte key cipher was stored.
 class HeaderTest : public ::testing::Test {
@@ -30,7 +32,7 @@ class HeaderTest : public ::testing::Test {
   }
 
   ScratchDir dir_;
-  const Bytes plain_ = pattern_bytes(300, 77);
+  const Bytes plain_ = random_bytes(300, 77);
   EncryptedDocument doc_;
   Bytes keyed_;
 };
@@ -118,9 +120,9 @@ TEST_F(KeyCipherStore, FullAreaOf48BytesIsStoredAndSealed) {
   int capacity = 512;
   ASSERT_EQ(DocSetKeyCipher(kKeyCipher.data(), 48, header.data(), &capacity), DOC_OK);
   EXPECT_EQ(capacity, 512);
-  EXPECT_EQ(le32_at(header.data(), 44), 48u);
+  EXPECT_EQ(le32_at(header, 44), 48u);
   EXPECT_EQ(0, std::memcmp(header.data() + 48, kKeyCipher.data(), 48));
-  EXPECT_TRUE(reference_crc_matches(header.data()));
+  EXPECT_TRUE(reference_crc_matches(header));
   for (std::size_t i = 0; i < 508; ++i) {
     if (i < 44 || i >= 96) {
       EXPECT_EQ(header[i], doc_.header[i]) << "byte " << i << " changed";
@@ -140,23 +142,23 @@ TEST_F(KeyCipherStore, LengthOver48OrNegativeIsRefusedAndTheHeaderKept) {
 }
 
 TEST_F(KeyCipherStore, ShorterReplacementLeavesTheRestOfTheAreaAsItWas) {
-  const Bytes replacement = pattern_bytes(16, 0x5151);
+  const Bytes replacement = random_bytes(16, 0x5151);
   Bytes header(keyed_);
   int capacity = 512;
   ASSERT_EQ(DocSetKeyCipher(replacement.data(), 16, header.data(), &capacity), DOC_OK);
-  EXPECT_EQ(le32_at(header.data(), 44), 16u);
+  EXPECT_EQ(le32_at(header, 44), 16u);
   EXPECT_EQ(0, std::memcmp(header.data() + 48, replacement.data(), 16));
   EXPECT_EQ(0, std::memcmp(header.data() + 64, kKeyCipher.data() + 16, 16)) << "bytes 64..79";
   for (std::size_t i = 80; i < 96; ++i) EXPECT_EQ(header[i], 0) << "byte " << i;
-  EXPECT_TRUE(reference_crc_matches(header.data())) << "the CRC must cover bytes 64..79 as kept";
+  EXPECT_TRUE(reference_crc_matches(header)) << "the CRC must cover bytes 64..79 as kept";
 }
 
 TEST_F(KeyCipherStore, EmptyKeyCipherIsStored) {
   Bytes header(keyed_);
   int capacity = 512;
   ASSERT_EQ(DocSetKeyCipher(kKeyCipher.data(), 0, header.data(), &capacity), DOC_OK);
-  EXPECT_EQ(le32_at(header.data(), 44), 0u);
-  EXPECT_TRUE(reference_crc_matches(header.data()));
+  EXPECT_EQ(le32_at(header, 44), 0u);
+  EXPECT_TRUE(reference_crc_matches(header));
 }
 
 TEST_F(KeyCipherStore, ArgumentChecks) {
@@ -210,20 +212,20 @@ TEST_F(KeyCipherFetch, CopyZeroesTheCallersCapacityAndNoMore) {
 TEST_F(KeyCipherFetch, StoredLengthOver48IsRefusedWhetherOrNotTheCrcIsChecked) {
   Bytes unchecked(keyed_);
   unchecked[11] = 0x02;  // another format version: the CRC is not checked
-  put_le32_at(unchecked.data(), 44, 49);
+  put_le32_at(unchecked, 44, 49);
   Bytes sealed(keyed_);
-  put_le32_at(sealed.data(), 44, 49);
-  reseal_with_reference_crc(sealed.data());
+  put_le32_at(sealed, 44, 49);
+  reseal_with_reference_crc(sealed);
   Bytes huge(keyed_);
-  put_le32_at(huge.data(), 44, 0xFFFFFFFFu);
-  reseal_with_reference_crc(huge.data());
+  put_le32_at(huge, 44, 0xFFFFFFFFu);
+  reseal_with_reference_crc(huge);
 
   for (const Bytes *header : {&unchecked, &sealed, &huge}) {
     for (unsigned int capacity : {0u, 64u}) {
       Bytes out(128, 0xAA);
       unsigned int in_out = capacity;
       EXPECT_EQ(DocGetKeyCipher(header->data(), 512, out.data(), &in_out), DOC_ERR_ARGUMENT)
-          << "stored length " << le32_at(header->data(), 44) << ", capacity " << capacity;
+          << "stored length " << le32_at(*header, 44) << ", capacity " << capacity;
       for (std::size_t i = capacity; i < out.size(); ++i)
         ASSERT_EQ(out[i], 0xAA) << "byte " << i << " beyond the capacity was written";
     }
@@ -280,7 +282,7 @@ TEST(HeaderRead, EmptyFileIsAReadError) {
 
 TEST(HeaderRead, ShortFileReportsTheShortCount) {
   ScratchDir dir;
-  const Bytes contents = pattern_bytes(100, 1);
+  const Bytes contents = random_bytes(100, 1);
   write_file(dir.path("short"), contents);
   Bytes header(512, 0);
   int capacity = 512;
@@ -291,7 +293,7 @@ TEST(HeaderRead, ShortFileReportsTheShortCount) {
 
 TEST(HeaderRead, LongFileGivesItsFirst512Bytes) {
   ScratchDir dir;
-  const Bytes contents = pattern_bytes(1000, 2);
+  const Bytes contents = random_bytes(1000, 2);
   write_file(dir.path("long"), contents);
   Bytes header(600, 0x66);
   int capacity = 600;
@@ -303,7 +305,7 @@ TEST(HeaderRead, LongFileGivesItsFirst512Bytes) {
 
 TEST(HeaderRead, NullArgumentsAreRefused) {
   ScratchDir dir;
-  write_file(dir.path("file"), pattern_bytes(600, 3));
+  write_file(dir.path("file"), random_bytes(600, 3));
   Bytes header(512);
   int capacity = 512;
   EXPECT_EQ(DocGetHeader(nullptr, header.data(), &capacity), DOC_ERR_ARGUMENT);

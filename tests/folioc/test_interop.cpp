@@ -12,10 +12,13 @@
 #include "aes.h"
 #include "aes_ctr.h"
 #include "folioc.h"
+#include "support/files.h"
 #include "support/open_handle.h"
 #include "support/protected_document.h"
 #include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
+using namespace folio_test;
 using namespace folioc_test;
 
 namespace {
@@ -44,9 +47,9 @@ class ProtectedDocumentInterop : public ::testing::Test {
   std::string document_path() const { return dir_.path("document"); }
 
   ScratchDir dir_;
-  const Bytes plain_ = pattern_bytes(2 * 0x100000 + 777, 0x1D0C);
-  const Bytes content_key_ = pattern_bytes(32, 0x4B45);
-  const Bytes wrapped_key_ = pattern_bytes(40, 0x5752);
+  const Bytes plain_ = random_bytes(2 * 0x100000 + 777, 0x1D0C);
+  const Bytes content_key_ = random_bytes(32, 0x4B45);
+  const Bytes wrapped_key_ = random_bytes(40, 0x5752);
   Bytes header_;
   unsigned char nonce_[8] = {0};
   Bytes ciphertext_;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "host_process.h"
-#include "scratch_directory.h"
+#include "support/files.h"
+#include "world_writable_scratch_dir.h"
+
+using namespace folio_test;
 
 namespace host_test {
 namespace {
@@ -53,9 +56,10 @@ INSTANTIATE_TEST_SUITE_P(Commands, CommandHelp, testing::ValuesIn(kCommands),
                          });
 
 TEST(CommandHelpOnly, HelpAmongOperandsRunsNothing) {
-  ScratchDirectory dir;
-  write_text(dir / "plain.bin", "abc");
-  const RunResult run = run_host({"protect", dir / "plain.bin", dir / "out.folio", "--help"});
+  WorldWritableScratchDir dir;
+  write_text(dir.path("plain.bin"), "abc");
+  const RunResult run =
+      run_host({"protect", dir.path("plain.bin"), dir.path("out.folio"), "--help"});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out.rfind("Usage: folio-host protect", 0), 0u);
   EXPECT_EQ(dir.names(), std::set<std::string>{"plain.bin"});

@@ -6,53 +6,60 @@
 #include <sstream>
 
 #include "host_process.h"
-#include "oracles.h"
+#include "key_file_fields.h"
 #include "protected_sample.h"
-#include "scratch_directory.h"
+#include "support/files.h"
+#include "support/oracle.h"
+#include "support/test_bytes.h"
+#include "world_writable_scratch_dir.h"
+
+using namespace folio_test;
 
 namespace host_test {
 namespace {
 
 TEST(Digest, KnownAnswersInMd5sumFormat) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   // RFC 1321, appendix A.5.
-  write_text(dir / "empty", "");
-  write_text(dir / "abc", "abc");
-  write_text(dir / "message", "message digest");
-  const RunResult run = run_host({"digest", dir / "empty", dir / "abc", dir / "message"});
+  write_text(dir.path("empty"), "");
+  write_text(dir.path("abc"), "abc");
+  write_text(dir.path("message"), "message digest");
+  const RunResult run =
+      run_host({"digest", dir.path("empty"), dir.path("abc"), dir.path("message")});
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, "d41d8cd98f00b204e9800998ecf8427e  " + dir / "empty" + "\n" +
-                         "900150983cd24fb0d6963f7d28e17f72  " + dir / "abc" + "\n" +
-                         "f96b697d7cb7938d525a2f31aaf161d0  " + dir / "message" + "\n");
+  EXPECT_EQ(run.out, "d41d8cd98f00b204e9800998ecf8427e  " + dir.path("empty") + "\n" +
+                         "900150983cd24fb0d6963f7d28e17f72  " + dir.path("abc") + "\n" +
+                         "f96b697d7cb7938d525a2f31aaf161d0  " + dir.path("message") + "\n");
   EXPECT_EQ(run.err, "");
 }
 
 TEST(Digest, AgreesWithOpenSslAcrossChunks) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const Bytes data = random_bytes(0x100001 + 63, 21);
-  write_file(dir / "data", data);
-  const RunResult run = run_host({"digest", dir / "data"});
+  write_file(dir.path("data"), data);
+  const RunResult run = run_host({"digest", dir.path("data")});
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, evp_md5_hex(data) + "  " + dir / "data" + "\n");
+  EXPECT_EQ(run.out, oracle::md5_hex(data) + "  " + dir.path("data") + "\n");
 }
 
 TEST(Digest, NameWithABackslashIsEscapedAsMd5sumDoes) {
-  ScratchDirectory dir;
-  write_text(dir / "a\\b", "abc");
-  const RunResult run = run_host({"digest", dir / "a\\b"});
+  WorldWritableScratchDir dir;
+  write_text(dir.path("a\\b"), "abc");
+  const RunResult run = run_host({"digest", dir.path("a\\b")});
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, "\\900150983cd24fb0d6963f7d28e17f72  " + dir.path() + "/a\\\\b\n");
+  EXPECT_EQ(run.out, "\\900150983cd24fb0d6963f7d28e17f72  " + dir.root() + "/a\\\\b\n");
 }
 
 TEST(Digest, BadFileIsReportedAndTheOthersStillDigested) {
-  ScratchDirectory dir;
-  write_text(dir / "abc", "abc");
+  WorldWritableScratchDir dir;
+  write_text(dir.path("abc"), "abc");
   dir.make_directory("folder", 0755);
-  const RunResult run = run_host({"digest", dir / "missing", dir / "abc", dir / "folder"});
+  const RunResult run =
+      run_host({"digest", dir.path("missing"), dir.path("abc"), dir.path("folder")});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.out, "900150983cd24fb0d6963f7d28e17f72  " + dir / "abc" + "\n");
-  EXPECT_EQ(run.err, "folio-host: " + dir / "missing" + ": No such file or directory\n" +
-                         "folio-host: " + dir / "folder" + ": Is a directory\n");
+  EXPECT_EQ(run.out, "900150983cd24fb0d6963f7d28e17f72  " + dir.path("abc") + "\n");
+  EXPECT_EQ(run.err, "folio-host: " + dir.path("missing") + ": No such file or directory\n" +
+                         "folio-host: " + dir.path("folder") + ": Is a directory\n");
 }
 
 std::map<std::string, std::string> inspect_fields(const std::string &out) {
@@ -77,7 +84,7 @@ std::string hex32(std::uint32_t value) {
 class Inspect : public testing::Test {
  protected:
   void SetUp() override { sample_ = protect_sample(dir_, random_bytes(5000, 22)); }
-  ScratchDirectory dir_;
+  WorldWritableScratchDir dir_;
   ProtectedSample sample_;
 };
 
@@ -95,7 +102,7 @@ TEST_F(Inspect, ShowsTheHeaderAsItIsOnDisk) {
   EXPECT_EQ(fields.at("marker"), "0x00400001");
   EXPECT_EQ(fields.at("key cipher length"), "0");
   EXPECT_EQ(fields.at("nonce"), key_file_fields(read_text(sample_.key_path)).at("nonce"));
-  EXPECT_EQ(fields.at("crc"), hex32(reference_crc32(file.data(), 508)) + " (ok)");
+  EXPECT_EQ(fields.at("crc"), hex32(oracle::crc32(file.data(), 508)) + " (ok)");
   EXPECT_EQ(fields.at("file length"), "5512 (ok)");
 }
 
@@ -107,7 +114,7 @@ TEST_F(Inspect, DamagedHeaderShowsTheMismatchAndFails) {
   const RunResult run = run_host({"inspect", sample_.protected_path});
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_EQ(inspect_fields(run.out).at("crc"), hex32(stored) + " (mismatch: the header gives " +
-                                                   hex32(reference_crc32(file.data(), 508)) + ")");
+                                                   hex32(oracle::crc32(file.data(), 508)) + ")");
   EXPECT_EQ(run.err,
             "folio-host: " + sample_.protected_path + ": header is damaged (checksum mismatch)\n");
 }

@@ -8,7 +8,10 @@
 #include <thread>
 
 #include "host_process.h"
-#include "scratch_directory.h"
+#include "support/files.h"
+#include "world_writable_scratch_dir.h"
+
+using namespace folio_test;
 
 namespace host_test {
 namespace {
@@ -17,10 +20,11 @@ constexpr std::uint64_t kLargeInput = std::uint64_t(512) << 20;
 
 // True once a temporary (a hidden name) holds data: the tool is then in the
 // middle of writing, the moment an interrupt must be cleaned up after.
-bool temporary_has_data(const ScratchDirectory &dir) {
+bool temporary_has_data(const ScratchDir &dir) {
   for (const std::string &name : dir.names()) {
     struct stat info {};
-    if (name[0] == '.' && ::stat((dir / name).c_str(), &info) == 0 && info.st_size > 0) return true;
+    if (name[0] == '.' && ::stat(dir.path(name).c_str(), &info) == 0 && info.st_size > 0)
+      return true;
   }
   return false;
 }
@@ -28,9 +32,9 @@ bool temporary_has_data(const ScratchDirectory &dir) {
 class Interruption : public testing::TestWithParam<int> {};
 
 TEST_P(Interruption, MidProtectLeavesNoTemporariesAndNoOutputs) {
-  ScratchDirectory dir;
-  make_sparse_file(dir / "large.bin", kLargeInput);
-  BackgroundHost host({"protect", dir / "large.bin", dir / "large.folio"});
+  WorldWritableScratchDir dir;
+  make_sparse_file(dir.path("large.bin"), kLargeInput);
+  BackgroundHost host({"protect", dir.path("large.bin"), dir.path("large.folio")});
 
   // A bound on waiting only, in case the tool never starts writing.
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);

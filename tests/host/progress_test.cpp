@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "host_process.h"
-#include "scratch_directory.h"
+#include "support/files.h"
+#include "world_writable_scratch_dir.h"
+
+using namespace folio_test;
 
 namespace host_test {
 namespace {
@@ -11,13 +14,14 @@ namespace {
 constexpr std::uint64_t kOverThreshold = (std::uint64_t(64) << 20) + 1;
 
 TEST(Progress, ShownAndWipedOnATerminalForALargeInput) {
-  ScratchDirectory dir;
-  make_sparse_file(dir / "large.bin", kOverThreshold);
+  WorldWritableScratchDir dir;
+  make_sparse_file(dir.path("large.bin"), kOverThreshold);
   RunOptions options;
   options.stderr_on_terminal = true;
-  const RunResult run = run_host({"protect", dir / "large.bin", dir / "large.folio"}, options);
+  const RunResult run =
+      run_host({"protect", dir.path("large.bin"), dir.path("large.folio")}, options);
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  const std::string line = "\rprotecting " + dir / "large.bin" + ": ";
+  const std::string line = "\rprotecting " + dir.path("large.bin") + ": ";
   const std::size_t first = run.err.find(line);
   ASSERT_NE(first, std::string::npos) << run.err;
   EXPECT_NE(run.err.find("%", first), std::string::npos);
@@ -28,19 +32,20 @@ TEST(Progress, ShownAndWipedOnATerminalForALargeInput) {
 }
 
 TEST(Progress, SilentWhenStandardErrorIsNotATerminal) {
-  ScratchDirectory dir;
-  make_sparse_file(dir / "large.bin", kOverThreshold);
-  const RunResult run = run_host({"protect", dir / "large.bin", dir / "large.folio"});
+  WorldWritableScratchDir dir;
+  make_sparse_file(dir.path("large.bin"), kOverThreshold);
+  const RunResult run = run_host({"protect", dir.path("large.bin"), dir.path("large.folio")});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.err, "");
 }
 
 TEST(Progress, SilentOnATerminalForASmallInput) {
-  ScratchDirectory dir;
-  make_sparse_file(dir / "small.bin", std::uint64_t(1) << 20);
+  WorldWritableScratchDir dir;
+  make_sparse_file(dir.path("small.bin"), std::uint64_t(1) << 20);
   RunOptions options;
   options.stderr_on_terminal = true;
-  const RunResult run = run_host({"protect", dir / "small.bin", dir / "small.folio"}, options);
+  const RunResult run =
+      run_host({"protect", dir.path("small.bin"), dir.path("small.folio")}, options);
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.err, "");
 }

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
+
+using namespace folio_test;
+
 namespace host_test {
 
-ProtectedSample protect_sample(const ScratchDirectory &dir, const Bytes &plaintext) {
+ProtectedSample protect_sample(const ScratchDir &dir, const Bytes &plaintext) {
   ProtectedSample sample;
   sample.plaintext = plaintext;
-  sample.plain_path = dir / "plain.bin";
-  sample.protected_path = dir / "doc.folio";
+  sample.plain_path = dir.path("plain.bin");
+  sample.protected_path = dir.path("doc.folio");
   sample.key_path = sample.protected_path + ".key";
   write_file(sample.plain_path, plaintext);
   sample.run = run_host({"protect", sample.plain_path, sample.protected_path});

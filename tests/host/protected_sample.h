@@ -7,12 +7,13 @@
 #include <string>
 
 #include "host_process.h"
-#include "scratch_directory.h"
+#include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
 namespace host_test {
 
 struct ProtectedSample {
-  Bytes plaintext;
+  folio_test::Bytes plaintext;
   std::string plain_path;
   std::string protected_path;
   std::string key_path;
@@ -20,7 +21,8 @@ struct ProtectedSample {
 };
 
 // Writes plaintext to <dir>/plain.bin and runs "protect" into <dir>/doc.folio.
-ProtectedSample protect_sample(const ScratchDirectory &dir, const Bytes &plaintext);
+ProtectedSample protect_sample(const folio_test::ScratchDir &dir,
+                               const folio_test::Bytes &plaintext);
 
 // A rejected run: exit status 1, and one line on standard error that
 // starts "folio-host: <file>: " and contains reason.

@@ -8,9 +8,13 @@
 #include <regex>
 
 #include "host_process.h"
-#include "oracles.h"
+#include "key_file_fields.h"
 #include "protected_sample.h"
-#include "scratch_directory.h"
+#include "support/files.h"
+#include "support/test_bytes.h"
+#include "world_writable_scratch_dir.h"
+
+using namespace folio_test;
 
 namespace host_test {
 namespace {
@@ -77,11 +81,11 @@ const KeyFileDamage kKeyFileDamage[] = {
 class UnprotectKeyFile : public testing::TestWithParam<KeyFileDamage> {};
 
 TEST_P(UnprotectKeyFile, CorruptKeyFileIsRefusedNamingIt) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 10));
-  write_text(dir / "bad.key", GetParam().damage(read_text(sample.key_path)));
-  const RunResult run = unprotect(sample, dir / "bad.key", dir / "restored.bin");
-  expect_rejected(run, dir / "bad.key", GetParam().reason);
+  write_text(dir.path("bad.key"), GetParam().damage(read_text(sample.key_path)));
+  const RunResult run = unprotect(sample, dir.path("bad.key"), dir.path("restored.bin"));
+  expect_rejected(run, dir.path("bad.key"), GetParam().reason);
   std::set<std::string> expected = kSampleFiles;
   expected.insert("bad.key");
   EXPECT_EQ(dir.names(), expected);
@@ -93,19 +97,19 @@ INSTANTIATE_TEST_SUITE_P(Damage, UnprotectKeyFile, testing::ValuesIn(kKeyFileDam
                          });
 
 TEST(UnprotectKeyFileAccess, MissingKeyFile) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 11));
-  const RunResult run = unprotect(sample, dir / "none.key", dir / "restored.bin");
-  expect_rejected(run, dir / "none.key", "No such file or directory");
+  const RunResult run = unprotect(sample, dir.path("none.key"), dir.path("restored.bin"));
+  expect_rejected(run, dir.path("none.key"), "No such file or directory");
   EXPECT_EQ(dir.names(), kSampleFiles);
 }
 
 TEST(UnprotectKeyFileAccess, DirectoryAsKeyFile) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 12));
   dir.make_directory("keys", 0755);
-  const RunResult run = unprotect(sample, dir / "keys", dir / "restored.bin");
-  expect_rejected(run, dir / "keys", "Is a directory");
+  const RunResult run = unprotect(sample, dir.path("keys"), dir.path("restored.bin"));
+  expect_rejected(run, dir.path("keys"), "Is a directory");
 }
 
 // ---- Protected files --------------------------------------------------------
@@ -117,14 +121,14 @@ class UnprotectProtectedFile : public testing::Test {
   // Runs unprotect and checks that nothing new is left in the directory.
   RunResult unprotect_expecting_nothing_left(const std::string &key_path) {
     const std::set<std::string> before = dir_.names();
-    const RunResult run = unprotect(sample_, key_path, dir_ / "restored.bin");
+    const RunResult run = unprotect(sample_, key_path, dir_.path("restored.bin"));
     EXPECT_EQ(dir_.names(), before);
     return run;
   }
 
   void rewrite_protected(const Bytes &bytes) { write_file(sample_.protected_path, bytes); }
 
-  ScratchDirectory dir_;
+  WorldWritableScratchDir dir_;
   ProtectedSample sample_;
 };
 
@@ -190,14 +194,14 @@ TEST_F(UnprotectProtectedFile, TrailingBytes) {
 }
 
 TEST_F(UnprotectProtectedFile, KeyFileOfAnotherProtection) {
-  ASSERT_EQ(run_host({"protect", sample_.plain_path, dir_ / "other.folio"}).exit_code, 0);
-  expect_rejected(unprotect_expecting_nothing_left(dir_ / "other.folio.key"),
+  ASSERT_EQ(run_host({"protect", sample_.plain_path, dir_.path("other.folio")}).exit_code, 0);
+  expect_rejected(unprotect_expecting_nothing_left(dir_.path("other.folio.key")),
                   sample_.protected_path, "key file does not belong to this file");
 }
 
 TEST_F(UnprotectProtectedFile, KeyFileRecordingAnotherSize) {
-  write_text(dir_ / "edited.key", replace_field(read_text(sample_.key_path), "size", "2999"));
-  expect_rejected(unprotect_expecting_nothing_left(dir_ / "edited.key"), sample_.protected_path,
+  write_text(dir_.path("edited.key"), replace_field(read_text(sample_.key_path), "size", "2999"));
+  expect_rejected(unprotect_expecting_nothing_left(dir_.path("edited.key")), sample_.protected_path,
                   "key file does not belong to this file");
 }
 
@@ -205,8 +209,8 @@ TEST_F(UnprotectProtectedFile, WrongKeyIsCaughtByTheDigest) {
   const std::string text = read_text(sample_.key_path);
   std::string key = key_file_fields(text).at("key");
   key[10] = key[10] == '0' ? '1' : '0';
-  write_text(dir_ / "edited.key", replace_field(text, "key", key));
-  expect_rejected(unprotect_expecting_nothing_left(dir_ / "edited.key"), sample_.protected_path,
+  write_text(dir_.path("edited.key"), replace_field(text, "key", key));
+  expect_rejected(unprotect_expecting_nothing_left(dir_.path("edited.key")), sample_.protected_path,
                   "wrong key or damaged file: digest mismatch");
 }
 
@@ -220,32 +224,32 @@ TEST_F(UnprotectProtectedFile, DamagedCiphertextIsCaughtByTheDigest) {
 
 // A late failure must not have touched a file already under the name.
 TEST_F(UnprotectProtectedFile, DigestMismatchKeepsAnEarlierOutput) {
-  write_text(dir_ / "restored.bin", "earlier contents");
-  write_text(dir_ / "edited.key",
+  write_text(dir_.path("restored.bin"), "earlier contents");
+  write_text(dir_.path("edited.key"),
              replace_field(read_text(sample_.key_path), "md5", std::string(32, '0')));
-  expect_rejected(unprotect_expecting_nothing_left(dir_ / "edited.key"), sample_.protected_path,
+  expect_rejected(unprotect_expecting_nothing_left(dir_.path("edited.key")), sample_.protected_path,
                   "digest mismatch");
-  EXPECT_EQ(read_text(dir_ / "restored.bin"), "earlier contents");
+  EXPECT_EQ(read_text(dir_.path("restored.bin")), "earlier contents");
 }
 
 TEST_F(UnprotectProtectedFile, MissingProtectedFile) {
-  const RunResult run = run_host(
-      {"unprotect", dir_ / "none.folio", dir_ / "restored.bin", "--key-file", sample_.key_path});
-  expect_rejected(run, dir_ / "none.folio", "No such file or directory");
+  const RunResult run = run_host({"unprotect", dir_.path("none.folio"), dir_.path("restored.bin"),
+                                  "--key-file", sample_.key_path});
+  expect_rejected(run, dir_.path("none.folio"), "No such file or directory");
   EXPECT_EQ(dir_.names(), kSampleFiles);
 }
 
 TEST_F(UnprotectProtectedFile, DirectoryAsProtectedFile) {
   dir_.make_directory("folder", 0755);
-  const RunResult run = run_host(
-      {"unprotect", dir_ / "folder", dir_ / "restored.bin", "--key-file", sample_.key_path});
-  expect_rejected(run, dir_ / "folder", "Is a directory");
+  const RunResult run = run_host({"unprotect", dir_.path("folder"), dir_.path("restored.bin"),
+                                  "--key-file", sample_.key_path});
+  expect_rejected(run, dir_.path("folder"), "Is a directory");
 }
 
 // ---- Destinations -------------------------------------------------------------
 
 TEST(UnprotectDestination, UnwritableDirectory) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 15));
   ::chmod(sample.key_path.c_str(), 0644);  // readable by the unprivileged run
   const std::string locked = dir.make_directory("locked", 0555);
@@ -260,15 +264,15 @@ TEST(UnprotectDestination, UnwritableDirectory) {
 }
 
 TEST(UnprotectDestination, DirectoryAsDestination) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 16));
   dir.make_directory("folder", 0755);
-  const RunResult run = unprotect(sample, sample.key_path, dir / "folder");
-  expect_rejected(run, dir / "folder", "Is a directory");
+  const RunResult run = unprotect(sample, sample.key_path, dir.path("folder"));
+  expect_rejected(run, dir.path("folder"), "Is a directory");
 }
 
 TEST(UnprotectDestination, OverTheProtectedFileOrTheKeyFile) {
-  ScratchDirectory dir;
+  WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 17));
   const Bytes protected_bytes = read_file(sample.protected_path);
   const Bytes key_bytes = read_file(sample.key_path);

@@ -5,13 +5,13 @@
 #define FOLIOC_TESTS_OPEN_HANDLE_H
 
 #include "folioc.h"
-#include "support/scratch_dir.h"
+#include "support/test_bytes.h"
 
 namespace folioc_test {
 
 class OpenHandle {
  public:
-  OpenHandle(const Bytes &key, const unsigned char *nonce)
+  OpenHandle(const folio_test::Bytes &key, const unsigned char *nonce)
       : handle_(FoliocInit(key.data(), static_cast<int>(key.size()), nonce)) {}
   ~OpenHandle() {
     if (handle_ > 0) (void)FoliocClean(handle_);

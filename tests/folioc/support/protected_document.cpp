@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "folioc.h"
+#include "support/files.h"
 #include "support/header_fields.h"
+
+using namespace folio_test;
 
 namespace folioc_test {
 

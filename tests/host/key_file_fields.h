@@ -1,0 +1,15 @@
+// Reading the key files folio-host writes, independently of the tool.
+#ifndef FOLIO_TESTS_HOST_KEY_FILE_FIELDS_H
+#define FOLIO_TESTS_HOST_KEY_FILE_FIELDS_H
+
+#include <map>
+#include <string>
+
+namespace host_test {
+
+// "name: value" lines of a key file, comments left out.
+std::map<std::string, std::string> key_file_fields(const std::string &text);
+
+}  // namespace host_test
+
+#endif

@@ -1,0 +1,57 @@
+#include "support/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace folio_test {
+
+Bytes read_file(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path);
+  Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw std::runtime_error("cannot read " + path);
+  return bytes;
+}
+
+std::string read_text(const std::string &path) {
+  const Bytes bytes = read_file(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void write_file(const std::string &path, const Bytes &bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+void write_text(const std::string &path, const std::string &text) {
+  write_file(path, bytes_of(text));
+}
+
+bool file_exists(const std::string &path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+mode_t file_mode(const std::string &path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) throw std::runtime_error("cannot stat " + path);
+  return info.st_mode & 07777;
+}
+
+void make_sparse_file(const std::string &path, std::uint64_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) throw std::runtime_error("cannot create " + path);
+  const bool sized = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!sized || !closed) throw std::runtime_error("cannot size " + path);
+}
+
+}  // namespace folio_test
