@@ -62,7 +62,10 @@ struct PassResult {
 using ChunkCipher = std::function<bool(unsigned char *chunk, std::size_t length, std::uint64_t offset)>;
 
 // Runs the pass from the source's current position to its end. Each
-// ciphered chunk goes to digest (if given) before it is written.
+// ciphered chunk goes to digest (if given) before it is written. A regular
+// file of more than one chunk is ciphered on a second thread while this
+// one reads and writes (with a second 1 MiB buffer): the results are the
+// same, chunk for chunk. cipher must be safe to call from another thread.
 // start_count is the running count before the first chunk: 0 for every
 // export; tests set it to reach the 2 GiB and 4 GiB turns of the offset
 // convention without gigabytes of input.

@@ -3,6 +3,10 @@
 // gigabytes of input. Stored files use a signed 32-bit running count,
 // sign-extended: 0xFFFFFFFF80000000 at 2 GiB, back to 0 after 4 GiB.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include <cstdio>
 #include <cstdint>
@@ -184,3 +188,84 @@ TEST(PassFailures, DirectoryAsSourceIsAReadFailure) {
   EXPECT_EQ(result.status, folioc::PassStatus::read_failed);
   EXPECT_EQ(result.bytes, 0u);
 }
+
+// A regular file of several chunks is ciphered on a second thread while
+// the pass reads and writes; a pipe is passed in turn. Both must hand the
+// cipher the same chunks and write the same bytes.
+namespace {
+
+PassRun run_pass_from_pipe(const ScratchDir &dir, const Bytes &input, const folioc::ChunkCipher &inner) {
+  int ends[2];
+  PassRun run{};
+  if (pipe(ends) != 0) {
+    ADD_FAILURE() << "no pipe";
+    return run;
+  }
+  std::thread writer([&input, fd = ends[1]] {
+    std::size_t done = 0;
+    while (done < input.size()) {
+      const ssize_t put = write(fd, input.data() + done, input.size() - done);
+      if (put <= 0) break;
+      done += static_cast<std::size_t>(put);
+    }
+    close(fd);
+  });
+  std::FILE *source = fdopen(ends[0], "rb");
+  std::FILE *destination = std::fopen(dir.path("from-pipe").c_str(), "wb");
+  const auto buffer = folioc::make_chunk_buffer();
+  const folioc::ChunkCipher recording = [&](unsigned char *chunk, std::size_t length, std::uint64_t offset) {
+    run.calls.push_back({length, offset});
+    return inner(chunk, length, offset);
+  };
+  run.result = folioc::run_pass(source, destination, buffer.get(), recording);
+  writer.join();
+  std::fclose(source);
+  std::fclose(destination);
+  run.output = read_file(dir.path("from-pipe"));
+  return run;
+}
+
+}  // namespace
+
+TEST(PassOverlap, RegularFileAndPipeGiveTheSameChunksAndBytes) {
+  ScratchDir dir;
+  const Bytes key = random_bytes(32, 8);
+  const Bytes input = random_bytes(4 * kChunk + 12345, 9);
+  OpenHandle handle(key, kNonce);
+  ASSERT_GE(handle.get(), 1);
+  const PassRun from_file = run_recorded_pass(dir, input, 0, folioc::through_handle(handle.get()));
+  const PassRun from_pipe = run_pass_from_pipe(dir, input, folioc::through_handle(handle.get()));
+
+  ASSERT_EQ(from_file.result.status, folioc::PassStatus::completed);
+  ASSERT_EQ(from_pipe.result.status, folioc::PassStatus::completed);
+  EXPECT_EQ(from_file.result.bytes, input.size());
+  EXPECT_EQ(from_pipe.result.bytes, input.size());
+  // A pipe may deliver a chunk in pieces, so compare what the offsets cover.
+  ASSERT_EQ(from_file.calls.size(), 5u);
+  for (std::size_t k = 0; k < from_file.calls.size(); ++k)
+    EXPECT_EQ(from_file.calls[k].offset, k * kChunk) << "chunk " << k;
+  EXPECT_TRUE(from_file.output == oracle::aes_ctr(key, kNonce, 0, input));
+  EXPECT_TRUE(from_pipe.output == from_file.output);
+}
+
+TEST(PassOverlap, WriteFailureStopsThePassWithTheNextChunkInHand) {
+  ScratchDir dir;
+  write_file(dir.path("source"), random_bytes(4 * kChunk, 10));
+  std::FILE *source = std::fopen(dir.path("source").c_str(), "rb");
+  std::FILE *destination = std::fopen("/dev/full", "wb");
+  ASSERT_TRUE(source && destination);
+  std::setvbuf(destination, nullptr, _IONBF, 0);
+  std::atomic<int> calls{0};
+  const auto buffer = folioc::make_chunk_buffer();
+  const folioc::PassResult result = folioc::run_pass(
+      source, destination, buffer.get(), [&](unsigned char *, std::size_t, std::uint64_t) {
+        ++calls;
+        return true;
+      });
+  std::fclose(source);
+  std::fclose(destination);
+  EXPECT_EQ(result.status, folioc::PassStatus::write_failed);
+  EXPECT_EQ(result.bytes, 0u);
+  EXPECT_LE(calls.load(), 2) << "no chunk is ciphered beyond the one already in hand";
+}
+
