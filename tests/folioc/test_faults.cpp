@@ -3,6 +3,7 @@
 // files cut short. Every whole-file export must report a failure rather
 // than success, and DocFileEncrypt must produce no header then.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,17 +83,38 @@ TEST(UnreadableSource, DirectoryOpensButCannotBeRead) {
   EXPECT_EQ(digest[0], '#');
 }
 
+// Root reads through permission bits, so as root the checks run in a child
+// that has become an unprivileged user.
 TEST(UnreadableSource, FileWithoutReadPermissionCannotBeOpened) {
-  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root from reading";
   ScratchDir dir;
+  ASSERT_EQ(chmod(dir.root().c_str(), 0777), 0);
   const std::string locked = dir.path("locked");
   write_file(locked, random_bytes(100, 2));
   ASSERT_EQ(chmod(locked.c_str(), 0), 0);
-  expect_every_export_fails(dir, locked, dir.path("out"), DOC_ERR_OPEN);
-  char digest[FOLIOC_DIGEST_TEXT_BYTES];
-  CaptureStdout();
-  EXPECT_EQ(MD5File(locked.c_str(), digest), DOC_ERR_OPEN);
-  GetCapturedStdout();
+  const auto check = [&] {
+    expect_every_export_fails(dir, locked, dir.path("out"), DOC_ERR_OPEN);
+    char digest[FOLIOC_DIGEST_TEXT_BYTES];
+    CaptureStdout();
+    EXPECT_EQ(MD5File(locked.c_str(), digest), DOC_ERR_OPEN);
+    GetCapturedStdout();
+  };
+  if (geteuid() != 0) {
+    check();
+    return;
+  }
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (setresgid(kNobody, kNobody, kNobody) != 0 || setresuid(kNobody, kNobody, kNobody) != 0)
+      _exit(2);
+    check();
+    _exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not become an unprivileged user; 1: a check failed (above)";
 }
 
 // Sources longer than the 512-byte header FileDecrypt reads first: one that
