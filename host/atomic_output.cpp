@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "file_copy.h"
 #include "messages.h"
 #include "path_names.h"
 
@@ -75,16 +76,7 @@ std::uint64_t PendingOutput::current_size() const {
 }
 
 void PendingOutput::write_all(const void *data, std::size_t size) {
-  const auto *bytes = static_cast<const unsigned char *>(data);
-  while (size > 0) {
-    const ssize_t written = ::write(fd_, bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      throw Failure(destination_, error_text(errno));
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
+  folio_host::write_all(fd_, data, size, destination_);
 }
 
 void PendingOutput::finish(mode_t mode) {

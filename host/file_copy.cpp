@@ -18,18 +18,6 @@ bool copy_range_unsupported(int error) {
          error == EBADF;
 }
 
-void write_all(int fd, const unsigned char *bytes, std::size_t size, const std::string &name) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      throw Failure(name, error_text(errno));
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
-}
-
 void copy_by_reading(int from_fd, int to_fd, std::uint64_t length, const std::string &name) {
   const std::unique_ptr<unsigned char[]> buffer(new unsigned char[kCopyChunk]);
   while (length > 0) {
@@ -46,6 +34,19 @@ void copy_by_reading(int from_fd, int to_fd, std::uint64_t length, const std::st
 }
 
 }  // namespace
+
+void write_all(int fd, const void *data, std::size_t size, const std::string &name) {
+  const auto *bytes = static_cast<const unsigned char *>(data);
+  while (size > 0) {
+    const ssize_t written = ::write(fd, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw Failure(name, error_text(errno));
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
 
 void copy_file_bytes(int from_fd, int to_fd, std::uint64_t length,
                      const std::string &destination_name) {
