@@ -1,0 +1,104 @@
+// The part of PDFium's C interface the viewer uses, declared here so that
+// the build needs only the prebuilt libpdfium.so (scripts/fetch-pdfium),
+// not PDFium's headers. Names, types and values follow PDFium's public
+// interface exactly: the library resolves these symbols by name and the
+// record layout must match its ABI.
+//
+// PDFium is not thread-safe: every call, and every block callback PDFium
+// makes from inside a call, happens on one thread (the GUI thread here).
+#ifndef PAGEVIEW_DOCUMENT_PDFIUM_API_H
+#define PAGEVIEW_DOCUMENT_PDFIUM_API_H
+
+extern "C" {
+
+// Opaque handles, each a distinct pointer type so that they cannot be mixed.
+typedef struct fpdf_document_t__ *FPDF_DOCUMENT;
+typedef struct fpdf_page_t__ *FPDF_PAGE;
+typedef struct fpdf_bitmap_t__ *FPDF_BITMAP;
+
+typedef int FPDF_BOOL;              // 0 false, anything else true
+typedef unsigned int FPDF_DWORD;    // 32 bits
+typedef const char *FPDF_BYTESTRING;
+typedef const char *FPDF_STRING;
+
+// Custom document source: PDFium pulls every byte of the document through
+// m_GetBlock instead of reading a file itself.
+typedef struct {
+  // Document length in bytes. Every request PDFium makes lies inside it.
+  // (unsigned long: 64 bits on Linux, 32 bits on Windows.)
+  unsigned long m_FileLen;
+
+  // Copies document bytes [position, position + size) into pBuf.
+  //   param:    m_Param, passed back unchanged.
+  //   position: byte offset from the start of the document.
+  //   pBuf:     never null; holds at least size bytes.
+  //   size:     never 0.
+  //   position + size never exceeds m_FileLen.
+  // PDFium may ask for the same range more than once and in any order.
+  // Returns non-zero when all size bytes were delivered, 0 on failure
+  // (PDFium then treats the document as unreadable at that point).
+  int (*m_GetBlock)(void *param, unsigned long position, unsigned char *pBuf,
+                    unsigned long size);
+
+  // Anything the embedder likes; PDFium only hands it to m_GetBlock.
+  void *m_Param;
+} FPDF_FILEACCESS;
+
+// FPDF_RenderPageBitmap flags.
+#define FPDF_NO_NATIVETEXT 0x04       // no platform text rendering calls
+#define FPDF_REVERSE_BYTE_ORDER 0x10  // R, G, B, A in memory instead of B, G, R, A
+
+// Sets up PDFium's process-wide state; needed before any other call. Called
+// once, then again only after FPDF_DestroyLibrary.
+void FPDF_InitLibrary();
+// Releases that state; every document must be closed first.
+void FPDF_DestroyLibrary();
+
+// Opens a document served by pFileAccess, which PDFium keeps reading from
+// until FPDF_CloseDocument: the record and what m_GetBlock reads must stay
+// valid that long. password: null for none. Null on failure.
+FPDF_DOCUMENT FPDF_LoadCustomDocument(FPDF_FILEACCESS *pFileAccess, FPDF_BYTESTRING password);
+// Opens a document from a file path (tests and benchmarks only: the viewer
+// never hands PDFium a path). Null on failure.
+FPDF_DOCUMENT FPDF_LoadDocument(FPDF_STRING file_path, FPDF_BYTESTRING password);
+// Closes a document; its pages must be closed first.
+void FPDF_CloseDocument(FPDF_DOCUMENT document);
+
+// Number of pages.
+int FPDF_GetPageCount(FPDF_DOCUMENT document);
+// Loads page page_index (from 0). Null when the index is out of range or
+// the page cannot be parsed. Close with FPDF_ClosePage.
+FPDF_PAGE FPDF_LoadPage(FPDF_DOCUMENT document, int page_index);
+void FPDF_ClosePage(FPDF_PAGE page);
+// Page size in points (1/72 inch).
+double FPDF_GetPageWidth(FPDF_PAGE page);
+double FPDF_GetPageHeight(FPDF_PAGE page);
+// Whether anything on the page is transparent, so that rendering onto a
+// transparent background gives a different result than onto white.
+FPDF_BOOL FPDFPage_HasTransparency(FPDF_PAGE page);
+
+// A 32-bit-per-pixel bitmap owned by PDFium: with alpha != 0 four channels;
+// without, the fourth byte is no channel to PDFium, yet filling and
+// rendering set it to 0xFF (the viewer relies on that to show the bytes as
+// opaque RGBA, and its tests check it). Null when it cannot be allocated.
+FPDF_BITMAP FPDFBitmap_Create(int width, int height, int alpha);
+// Fills a rectangle with color, 0xAARRGGBB (the alpha is ignored without an
+// alpha channel). Newer PDFium releases return a success flag; older ones
+// return nothing, so the result is not declared and never read.
+void FPDFBitmap_FillRect(FPDF_BITMAP bitmap, int left, int top, int width, int height,
+                         FPDF_DWORD color);
+// Bytes from one row to the next (at least width * 4).
+int FPDFBitmap_GetStride(FPDF_BITMAP bitmap);
+int FPDFBitmap_GetHeight(FPDF_BITMAP bitmap);
+// The pixels, stride * height bytes, valid until FPDFBitmap_Destroy.
+void *FPDFBitmap_GetBuffer(FPDF_BITMAP bitmap);
+// Renders page into the device rectangle (start_x, start_y, size_x,
+// size_y) of bitmap, scaling the page to fill it. rotate: 0 none, 1, 2, 3
+// quarter turns clockwise. flags: FPDF_ values above, or-ed.
+void FPDF_RenderPageBitmap(FPDF_BITMAP bitmap, FPDF_PAGE page, int start_x, int start_y,
+                           int size_x, int size_y, int rotate, int flags);
+void FPDFBitmap_Destroy(FPDF_BITMAP bitmap);
+
+}  // extern "C"
+
+#endif

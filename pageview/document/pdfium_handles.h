@@ -1,0 +1,25 @@
+// Owning wrappers for the PDFium handles a single call needs, so that every
+// way out of a function closes what it opened.
+#ifndef PAGEVIEW_DOCUMENT_PDFIUM_HANDLES_H
+#define PAGEVIEW_DOCUMENT_PDFIUM_HANDLES_H
+
+#include <memory>
+
+#include "pdfium_api.h"
+
+struct PdfiumPageCloser {
+  void operator()(fpdf_page_t__ *page) const { FPDF_ClosePage(page); }
+};
+using PdfiumPage = std::unique_ptr<fpdf_page_t__, PdfiumPageCloser>;
+
+struct PdfiumBitmapDestroyer {
+  void operator()(fpdf_bitmap_t__ *bitmap) const { FPDFBitmap_Destroy(bitmap); }
+};
+using PdfiumBitmap = std::unique_ptr<fpdf_bitmap_t__, PdfiumBitmapDestroyer>;
+
+struct PdfiumDocumentCloser {
+  void operator()(fpdf_document_t__ *document) const { FPDF_CloseDocument(document); }
+};
+using PdfiumDocument = std::unique_ptr<fpdf_document_t__, PdfiumDocumentCloser>;
+
+#endif

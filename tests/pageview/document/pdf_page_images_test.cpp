@@ -1,0 +1,192 @@
+// Page images of the PDF document: the page-size image at screen
+// resolution, and pages rendered through the encrypted source, which must be
+// pixel for pixel what PDFium renders from the clear file.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "clear_render.h"
+#include "document/pdf_picture.h"
+#include "protected_fixtures.h"
+
+using namespace pageview_test;
+
+namespace {
+
+// Page sizes in points of mixed.pdf, as make-sample-pdf was told.
+const QSizeF kLetter(612, 792);
+const QSizeF kA4Landscape(842, 595);
+
+QSize atScreenDpi(const QSizeF &points) {
+  const double dpi = static_cast<float>(QGuiApplication::primaryScreen()->logicalDotsPerInch());
+  return {static_cast<int>(std::lround(points.width() * dpi / 72)),
+          static_cast<int>(std::lround(points.height() * dpi / 72))};
+}
+
+// Equality of every pixel's four bytes, however the rows are laid out.
+::testing::AssertionResult samePixels(const QImage &actual, const QImage &expected) {
+  if (actual.size() != expected.size())
+    return ::testing::AssertionFailure() << "sizes differ";
+  const QImage a = actual.convertToFormat(QImage::Format_RGBA8888);
+  const QImage e = expected.convertToFormat(QImage::Format_RGBA8888);
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.pixel(x, y) != e.pixel(x, y))
+        return ::testing::AssertionFailure()
+               << "first difference at (" << x << ", " << y << "): " << std::hex << a.pixel(x, y)
+               << " instead of " << e.pixel(x, y);
+  return ::testing::AssertionSuccess();
+}
+
+// Within one step of each channel: PDFium turns 0.2 into 51 or 52.
+::testing::AssertionResult closeTo(QColor actual, QColor expected, int tolerance = 2) {
+  if (std::abs(actual.red() - expected.red()) <= tolerance &&
+      std::abs(actual.green() - expected.green()) <= tolerance &&
+      std::abs(actual.blue() - expected.blue()) <= tolerance &&
+      std::abs(actual.alpha() - expected.alpha()) <= tolerance)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "rgba(" << actual.red() << ", " << actual.green() << ", " << actual.blue() << ", "
+         << actual.alpha() << ") instead of rgba(" << expected.red() << ", " << expected.green()
+         << ", " << expected.blue() << ", " << expected.alpha() << ")";
+}
+
+// The first bar of every sample page: x 80..130 points, y 200..260 points
+// (from the bottom), colour (0.2, 0.4, 0.8).
+QPoint firstBarCentre(const QSize &pixels, const QSizeF &points) {
+  const double scaleX = pixels.width() / points.width();
+  const double scaleY = pixels.height() / points.height();
+  return {static_cast<int>(105 * scaleX), static_cast<int>((points.height() - 230) * scaleY)};
+}
+const QColor kFirstBarColour(51, 102, 204);
+
+class ProtectedPdf : public ::testing::Test {
+ protected:
+  std::unique_ptr<PdfPicture> open(const std::string &name) {
+    const std::string path = writeFixture(dir, name + ".v1", v1Container(fixture(name)));
+    return std::make_unique<PdfPicture>(qpath(path), contentKey().data(), contentNonce().data(),
+                                        "v1");
+  }
+
+  folio_test::ScratchDir dir;
+};
+
+class PdfPageSize : public ProtectedPdf {};
+class PdfRendering : public ProtectedPdf {};
+
+}  // namespace
+
+TEST_F(PdfPageSize, IsThePagesPointsAtTheScreensLogicalDpi) {
+  auto document = open("mixed.pdf");
+  ASSERT_EQ(document->pageCount(), 4);
+  // Visited out of order: each page's own size, never the last one's.
+  for (int page : {1, 0, 3, 2, 0}) {
+    SCOPED_TRACE(page);
+    const QImage *image = document->pageSizeImage(page);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->size(), atScreenDpi(page % 2 ? kA4Landscape : kLetter));
+    EXPECT_EQ(image->format(), QImage::Format_RGBA8888);
+  }
+}
+
+TEST_F(PdfPageSize, FollowsThePageAskedForAfterRenderingIt) {
+  auto document = open("mixed.pdf");
+  ASSERT_NE(document->pageSizeImage(0), nullptr);
+  ASSERT_NE(document->pageImage(1, 200, 100), nullptr);
+  const QImage *image = document->pageSizeImage(1);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->size(), atScreenDpi(kA4Landscape));
+}
+
+TEST_F(PdfPageSize, PagesOutOfRangeHaveNone) {
+  auto document = open("report.pdf");
+  ASSERT_NE(document->pageSizeImage(0), nullptr);
+  EXPECT_EQ(document->pageSizeImage(-1), nullptr);
+  EXPECT_EQ(document->pageSizeImage(3), nullptr);
+}
+
+TEST_F(PdfRendering, MatchesPdfiumRenderingTheClearFile) {
+  for (const std::string name : {"mixed.pdf", "translucent.pdf"}) {
+    auto document = open(name);
+    ASSERT_GT(document->pageCount(), 2) << name;
+    for (int page = 0; page < document->pageCount(); ++page) {
+      for (const QSize size : {atScreenDpi(page % 2 && name == "mixed.pdf" ? kA4Landscape : kLetter),
+                               QSize(301, 157)}) {
+        SCOPED_TRACE(name + " page " + std::to_string(page) + " at " +
+                     std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        const QImage *rendered = document->pageImage(page, size.width(), size.height());
+        ASSERT_NE(rendered, nullptr);
+        EXPECT_EQ(rendered->format(), QImage::Format_RGBA8888);
+        const QImage reference =
+            renderClearPage(fixturePath(name), page, size.width(), size.height());
+        ASSERT_FALSE(reference.isNull());
+        EXPECT_TRUE(samePixels(*rendered, reference));
+      }
+    }
+  }
+}
+
+TEST_F(PdfRendering, OpaquePageIsRgbaOnOpaqueWhite) {
+  ASSERT_FALSE(clearPageHasTransparency(fixturePath("report.pdf"), 0));
+  auto document = open("report.pdf");
+  const QSize size = atScreenDpi(kLetter);
+  const QImage *page = document->pageImage(0, size.width(), size.height());
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(closeTo(page->pixelColor(5, 5), QColor(255, 255, 255, 255)));
+  EXPECT_TRUE(closeTo(page->pixelColor(firstBarCentre(size, kLetter)), kFirstBarColour));
+}
+
+TEST_F(PdfRendering, BackgroundFollowsThePagesTransparency) {
+  // Half-transparent bars: over a transparent background they keep their
+  // colour at half alpha (not premultiplied); over white they are blended.
+  const bool transparent = clearPageHasTransparency(fixturePath("translucent.pdf"), 0);
+  auto document = open("translucent.pdf");
+  const QSize size = atScreenDpi(kLetter);
+  const QImage *page = document->pageImage(0, size.width(), size.height());
+  ASSERT_NE(page, nullptr);
+  const QColor bar = page->pixelColor(firstBarCentre(size, kLetter));
+  if (transparent) {
+    EXPECT_EQ(page->pixelColor(5, 5).alpha(), 0);
+    EXPECT_TRUE(closeTo(bar, QColor(51, 102, 204, 128), 3));
+  } else {
+    EXPECT_TRUE(closeTo(page->pixelColor(5, 5), QColor(255, 255, 255, 255)));
+    EXPECT_TRUE(closeTo(bar, QColor(153, 178, 229, 255), 3));
+  }
+}
+
+TEST_F(PdfRendering, EachCallRendersAtExactlyTheSizeAskedFor) {
+  auto document = open("report.pdf");
+  for (const QSize size : {QSize(1, 1), QSize(640, 480), QSize(37, 1000)}) {
+    const QImage *page = document->pageImage(2, size.width(), size.height());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->size(), size);
+  }
+}
+
+TEST_F(PdfRendering, NoImageForPagesOutOfRangeOrEmptySizes) {
+  auto document = open("report.pdf");
+  EXPECT_EQ(document->pageImage(3, 100, 100), nullptr);
+  EXPECT_EQ(document->pageImage(-1, 100, 100), nullptr);
+  EXPECT_EQ(document->pageImage(0, 0, 100), nullptr);
+  EXPECT_EQ(document->pageImage(0, 100, -5), nullptr);
+  // Nothing stale survives a failed render for scaledRender to scale.
+  EXPECT_EQ(document->scaledRender(10, 10), nullptr);
+}
+
+TEST_F(PdfRendering, ScaledRenderScalesTheLastRenderedPage) {
+  auto document = open("report.pdf");
+  EXPECT_EQ(document->scaledRender(100, 100), nullptr) << "nothing rendered yet";
+  const QSize size = atScreenDpi(kLetter);
+  ASSERT_NE(document->pageImage(0, size.width(), size.height()), nullptr);
+  const QImage *half = document->scaledRender(size.width() / 2, size.height() / 2);
+  ASSERT_NE(half, nullptr);
+  EXPECT_EQ(half->size(), QSize(size.width() / 2, size.height() / 2));
+  EXPECT_TRUE(closeTo(half->pixelColor(firstBarCentre(half->size(), kLetter)), kFirstBarColour));
+  EXPECT_EQ(document->scaledRender(0, 10), nullptr);
+}
