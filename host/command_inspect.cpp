@@ -1,5 +1,6 @@
 // inspect: show the header fields of a protected file and whether the file
-// checks out against them.
+// checks out against them. Only v1 files have a header: v2 PDFs and images
+// are ciphertext alone, and inspect says so.
 #include <cstdio>
 
 #include "commands.h"
@@ -42,12 +43,24 @@ void print_field(const char *name, const std::string &value) {
   std::printf("%-18s %s\n", name, value.c_str());
 }
 
+// A file that does not start with the header magic: a v2 PDF or an image
+// (or no protected file at all), with nothing to check without its key.
+int report_no_header(const std::string &path) {
+  print_field("file:", path);
+  print_field("header:", "none (v2 PDFs and images are ciphertext only and carry no header)");
+  std::fflush(stdout);
+  report_failure(Failure(path, "no protected-document header to inspect"));
+  return kExitFailure;
+}
+
 }  // namespace
 
 int run_inspect(const CommandArguments &arguments) {
   const std::string &path = arguments.operands[0];
   const InputFile input(path);
-  const HeaderFields fields = decode_header(read_header(path));
+  const LeadingBytes leading = read_leading_bytes(path);
+  if (!leading.has_header_magic()) return report_no_header(path);
+  const HeaderFields fields = decode_header(whole_header(leading, path));
   const bool crc_ok = fields.computed_crc == fields.stored_crc;
   const std::string length_issue = length_problem(input.size(), fields);
 

@@ -1,5 +1,6 @@
-// protect: encipher a file into a protected file (512-byte header, then the
-// ciphertext) and write its key file next to it.
+// protect: encipher a file into a protected file (v1: the 512-byte header,
+// then the ciphertext; v2 and images: the ciphertext alone) and write its
+// key file next to it.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "file_copy.h"
 #include "input_file.h"
 #include "interrupt_cleanup.h"
+#include "key_block.h"
 #include "key_file.h"
 #include "messages.h"
 #include "path_names.h"
@@ -62,21 +64,6 @@ class PlaintextDigest {
   std::thread thread_;
 };
 
-// The key block the library takes: 4 unused bytes, then the content key.
-class KeyBlock {
- public:
-  explicit KeyBlock(const KeyMaterial &material) {
-    std::copy(material.key.begin(), material.key.end(), bytes_ + FOLIOC_KEY_BLOCK_KEY);
-  }
-  ~KeyBlock() { ::explicit_bzero(bytes_, sizeof bytes_); }
-  KeyBlock(const KeyBlock &) = delete;
-  KeyBlock &operator=(const KeyBlock &) = delete;
-  const unsigned char *get() const { return bytes_; }
-
- private:
-  unsigned char bytes_[FOLIOC_KEY_BLOCK_BYTES] = {};
-};
-
 void fresh_content_key(KeyMaterial &material, const std::string &input_path) {
   if (!os_random(material.key.data(), material.key.size()))
     throw Failure(input_path, "no random content key: " + error_text(errno));
@@ -109,6 +96,19 @@ void check_complete(const InputFile &input, const HeaderBytes &header,
                                     std::to_string(input.size()) + " bytes)");
 }
 
+// Enciphers the input into the file of `ciphertext`, digesting the plaintext
+// alongside, and records the digest and the nonce in material. Returns the
+// library's header for the ciphertext.
+HeaderBytes encipher_recording(const InputFile &input, KeyMaterial &material,
+                               const PendingOutput &ciphertext) {
+  PlaintextDigest digest(input.path());
+  const HeaderBytes header = encipher(input, material, ciphertext);
+  material.md5 = digest.get(input.path());
+  check_complete(input, header, ciphertext);
+  material.nonce = checked_nonce(header, ciphertext.destination());
+  return header;
+}
+
 // Progress of protect: the ciphertext written, then the ciphertext copied
 // behind the header. The scratch file disappears at the end, so the count
 // is kept from ever going back.
@@ -123,12 +123,55 @@ std::function<std::uint64_t()> bytes_done(const PendingOutput &ciphertext,
   };
 }
 
+// v1: the header, then the ciphertext copied in behind it from a scratch
+// file, since the library writes ciphertext only.
+void write_with_header(const InputFile &input, KeyMaterial &material,
+                       PendingOutput &protected_file) {
+  PendingOutput ciphertext(protected_file.destination());
+  const ProgressReporter progress("protecting " + input.path(), 2 * input.size(),
+                                  bytes_done(ciphertext, protected_file));
+  const HeaderBytes header = encipher_recording(input, material, ciphertext);
+  protected_file.write_all(header.data(), header.size());
+  copy_file_bytes(ciphertext.fd(), protected_file.fd(), input.size(),
+                  protected_file.destination());
+  // Gone before the protected file's sync, so that its pages are never
+  // written back.
+  ciphertext.discard();
+}
+
+// v2 and images: the library's ciphertext is the protected file itself.
+void write_ciphertext_only(const InputFile &input, KeyMaterial &material,
+                           const PendingOutput &protected_file) {
+  const ProgressReporter progress("protecting " + input.path(), input.size(),
+                                  [&] { return protected_file.current_size(); });
+  encipher_recording(input, material, protected_file);
+}
+
+// --kind (pdf or image, default pdf) and --variant (v1 or v2, default v1,
+// for PDFs only: an image is always ciphertext only).
+void read_layout_options(const CommandArguments &arguments, KeyMaterial &material) {
+  const std::string *kind = arguments.option("--kind");
+  if (kind && !parse_kind(*kind, material.kind))
+    throw UsageError(arguments.command, "unknown kind '" + *kind + "' (pdf or image)");
+  const std::string *variant = arguments.option("--variant");
+  if (material.kind == DocumentKind::image) {
+    if (variant)
+      throw UsageError(arguments.command,
+                       "--variant is for PDFs only: an image is always ciphertext only");
+    material.variant = ContainerVariant::v2;
+  } else if (variant && !parse_variant(*variant, material.variant)) {
+    throw UsageError(arguments.command, "unknown variant '" + *variant + "' (v1 or v2)");
+  }
+}
+
 }  // namespace
 
 int run_protect(const CommandArguments &arguments) {
   const std::string &in = arguments.operands[0];
   const std::string &out = arguments.operands[1];
   const std::string key_path = out + ".key";
+  KeyMaterial material;
+  read_layout_options(arguments, material);
 
   const InputFile input(in);
   if (input.size() > kLargestSafeInput)
@@ -138,25 +181,14 @@ int run_protect(const CommandArguments &arguments) {
   PendingOutput protected_file(out);
   PendingOutput key_file(key_path);
 
-  KeyMaterial material;
   material.size = input.size();
   fresh_content_key(material, in);
-  {
-    PendingOutput ciphertext(out);  // scratch: the library writes ciphertext only
-    PlaintextDigest digest(in);
-    const ProgressReporter progress("protecting " + in, 2 * input.size(),
-                                    bytes_done(ciphertext, protected_file));
-    const HeaderBytes header = encipher(input, material, ciphertext);
-    material.md5 = digest.get(in);
-    check_complete(input, header, ciphertext);
-    material.nonce = checked_nonce(header, out);
+  if (carries_header(material.variant))
+    write_with_header(input, material, protected_file);
+  else
+    write_ciphertext_only(input, material, protected_file);
+  protected_file.finish(default_file_mode());
 
-    protected_file.write_all(header.data(), header.size());
-    copy_file_bytes(ciphertext.fd(), protected_file.fd(), input.size(), out);
-    // Gone before the sync, so that its pages are never written back.
-    ciphertext.discard();
-    protected_file.finish(default_file_mode());
-  }
   std::string key_text = format_key_file(material, file_name_of(out));
   key_file.write_all(key_text.data(), key_text.size());
   ::explicit_bzero(key_text.data(), key_text.size());

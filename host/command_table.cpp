@@ -24,10 +24,11 @@ struct Command {
 
 const std::vector<Command> &commands() {
   static const std::vector<Command> table = {
-      {"protect", {}, 2, 2, run_protect},
+      {"protect", {{"--kind", true}, {"--variant", true}}, 2, 2, run_protect},
       {"unprotect", {{"--key-file", true}}, 2, 2, run_unprotect},
       {"digest", {}, 1, kAnyNumber, run_digest},
       {"inspect", {}, 1, 1, run_inspect},
+      {"token", {{"--key-file", true}, {"--watermark", true}}, 1, 1, run_token},
   };
   return table;
 }

@@ -7,9 +7,11 @@
 #include "crypto/md5.h"
 #include "document_header.h"
 #include "input_file.h"
+#include "key_block.h"
 #include "key_file.h"
 #include "messages.h"
 #include "progress_reporter.h"
+#include "protected_file_check.h"
 
 namespace folio_host {
 
@@ -33,30 +35,32 @@ class CipherHandle {
   int handle_;
 };
 
-// The checks that need no key: a sound header that matches the key file,
-// and a file exactly as long as the header says. Returns the plain size.
-std::uint64_t check_before_deciphering(const InputFile &input, const KeyMaterial &material,
-                                       const std::string &key_path) {
-  const HeaderBytes header = read_header(input.path());
-  const auto nonce = checked_nonce(header, input.path());
-  const HeaderFields fields = decode_header(header);
-  const std::string not_ours = "key file does not belong to this file (" + key_path + ")";
-  if (nonce != material.nonce) throw Failure(input.path(), not_ours);
-  if (fields.plain_size < 0 || fields.cipher_size != fields.plain_size)
-    throw Failure(input.path(), "header is damaged (impossible sizes)");
-  const auto plain_size = static_cast<std::uint64_t>(fields.plain_size);
-  if (plain_size != material.size) throw Failure(input.path(), not_ours);
-  const std::string problem = length_problem(input.size(), fields);
-  if (!problem.empty()) throw Failure(input.path(), problem);
-  return plain_size;
-}
-
-void decipher(const InputFile &input, const KeyMaterial &material, const PendingOutput &output) {
-  const CipherHandle handle(material, input.path());
-  const int code = FileDecrypt(handle.get(), input.path().c_str(), output.temporary_path().c_str(),
-                               nullptr, FOLIOC_HEADER_BYTES);
+void throw_for_code(int code, const InputFile &input, const PendingOutput &output) {
   if (code == DOC_ERR_WRITE) throw Failure(output.destination(), FoliocResultText(code));
   if (code != DOC_OK) throw Failure(input.path(), FoliocResultText(code));
+}
+
+// v1: the ciphertext starts after the header.
+void decipher_after_header(const InputFile &input, const KeyMaterial &material,
+                           const PendingOutput &output) {
+  const CipherHandle handle(material, input.path());
+  throw_for_code(FileDecrypt(handle.get(), input.path().c_str(), output.temporary_path().c_str(),
+                             nullptr, FOLIOC_HEADER_BYTES),
+                 input, output);
+}
+
+// v2 and images: the whole file is ciphertext. The library's document
+// decipher takes the nonce from a header, so it is given a sealed one that
+// carries the key file's nonce. An empty file has nothing to decipher (the
+// library calls an empty source a failure), and the output stays empty.
+void decipher_ciphertext_only(const InputFile &input, const KeyMaterial &material,
+                              const PendingOutput &output) {
+  if (material.size == 0) return;
+  const KeyBlock key_block(material);
+  const HeaderBytes header = header_carrying(material.nonce, material.size);
+  throw_for_code(DocFileDecrypt(input.path().c_str(), output.temporary_path().c_str(),
+                                key_block.get(), header.data(), static_cast<int>(header.size())),
+                 input, output);
 }
 
 void check_digest(const PendingOutput &output, const KeyMaterial &material,
@@ -79,13 +83,17 @@ int run_unprotect(const CommandArguments &arguments) {
   const InputFile input(in);
   if (input.is_same_file_as(out)) throw Failure(out, "is the input file itself");
   if (names_same_file(out, *key_path)) throw Failure(out, "is the key file itself");
-  const std::uint64_t plain_size = check_before_deciphering(input, material, *key_path);
+  check_protected_file(input, material, *key_path);
+  const std::uint64_t plain_size = material.size;
 
   PendingOutput output(out);
   {
     const ProgressReporter progress("restoring " + in, plain_size,
                                     [&] { return output.current_size(); });
-    decipher(input, material, output);
+    if (carries_header(material.variant))
+      decipher_after_header(input, material, output);
+    else
+      decipher_ciphertext_only(input, material, output);
     input.check_unchanged("it was being restored");
     if (output.current_size() != plain_size)
       throw Failure(in, "was not deciphered completely (" + std::to_string(output.current_size()) +

@@ -20,16 +20,25 @@ std::int64_t le64(const unsigned char *bytes) {
   return static_cast<std::int64_t>(value);
 }
 
+void put_le32(unsigned char *bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+void put_le64(unsigned char *bytes, std::uint64_t value) {
+  put_le32(bytes, static_cast<std::uint32_t>(value));
+  put_le32(bytes + 4, static_cast<std::uint32_t>(value >> 32));
+}
+
 constexpr char kNotProtected[] = "not a protected document";
+constexpr std::size_t kMagicWithTerminator = sizeof FOLIOC_HEADER_MAGIC;
 
 }  // namespace
 
 HeaderFields decode_header(const HeaderBytes &header) {
   HeaderFields fields{};
   const unsigned char *bytes = header.data();
-  constexpr std::size_t kMagicBytes = sizeof FOLIOC_HEADER_MAGIC - 1;
-  std::memcpy(fields.magic.data(), bytes, kMagicBytes);
-  fields.magic_ok = std::memcmp(bytes, FOLIOC_HEADER_MAGIC, kMagicBytes + 1) == 0;
+  std::memcpy(fields.magic.data(), bytes, fields.magic.size());
+  fields.magic_ok = std::memcmp(bytes, FOLIOC_HEADER_MAGIC, kMagicWithTerminator) == 0;
   fields.format_version = le32(bytes + FOLIOC_HEADER_VERSION_AT);
   fields.plain_size = le64(bytes + FOLIOC_HEADER_PLAIN_SIZE_AT);
   fields.cipher_size = le64(bytes + FOLIOC_HEADER_CIPHER_SIZE_AT);
@@ -41,13 +50,43 @@ HeaderFields decode_header(const HeaderBytes &header) {
   return fields;
 }
 
-HeaderBytes read_header(const std::string &path) {
-  HeaderBytes header{};
-  int capacity = static_cast<int>(header.size());
-  const int code = DocGetHeader(path.c_str(), header.data(), &capacity);
-  if (code == DOC_ERR_READ || (code == DOC_OK && capacity < FOLIOC_HEADER_BYTES))
-    throw Failure(path, std::string(kNotProtected) + " (shorter than its 512-byte header)");
+bool LeadingBytes::has_header_magic() const {
+  return count >= kMagicWithTerminator &&
+         std::memcmp(bytes.data(), FOLIOC_HEADER_MAGIC, kMagicWithTerminator) == 0;
+}
+
+LeadingBytes read_leading_bytes(const std::string &path) {
+  LeadingBytes leading;
+  int capacity = static_cast<int>(leading.bytes.size());
+  const int code = DocGetHeader(path.c_str(), leading.bytes.data(), &capacity);
+  // The library reports an empty file as unreadable: it has no leading bytes.
+  if (code == DOC_ERR_READ) return leading;
   if (code != DOC_OK) throw Failure(path, FoliocResultText(code));
+  leading.count = static_cast<std::size_t>(capacity);
+  return leading;
+}
+
+HeaderBytes whole_header(const LeadingBytes &leading, const std::string &path) {
+  if (leading.count < FOLIOC_HEADER_BYTES)
+    throw Failure(path, std::string(kNotProtected) + " (shorter than its 512-byte header)");
+  return leading.bytes;
+}
+
+HeaderBytes read_header(const std::string &path) {
+  return whole_header(read_leading_bytes(path), path);
+}
+
+HeaderBytes header_carrying(const std::array<unsigned char, FOLIOC_NONCE_BYTES> &nonce,
+                            std::uint64_t plain_size) {
+  HeaderBytes header{};
+  unsigned char *bytes = header.data();
+  std::memcpy(bytes, FOLIOC_HEADER_MAGIC, kMagicWithTerminator);
+  put_le32(bytes + FOLIOC_HEADER_VERSION_AT, FOLIOC_HEADER_VERSION);
+  put_le64(bytes + FOLIOC_HEADER_PLAIN_SIZE_AT, plain_size);
+  put_le64(bytes + FOLIOC_HEADER_CIPHER_SIZE_AT, plain_size);
+  put_le32(bytes + FOLIOC_HEADER_MARKER_AT, FOLIOC_HEADER_MARKER);
+  std::memcpy(bytes + FOLIOC_HEADER_NONCE_AT, nonce.data(), nonce.size());
+  put_le32(bytes + FOLIOC_HEADER_CRC_AT, crc32_compute(bytes, FOLIOC_HEADER_CRC_AT));
   return header;
 }
 

@@ -28,9 +28,31 @@ struct HeaderFields {
 
 HeaderFields decode_header(const HeaderBytes &header);
 
-// The header of the protected file at path (DocGetHeader). Throws Failure
-// naming path when the file is shorter than a header or cannot be read.
+// Up to a header's worth of bytes from the start of a file.
+struct LeadingBytes {
+  HeaderBytes bytes{};
+  std::size_t count = 0;  // fewer than a header for a short file, 0 for an empty one
+
+  // True when the bytes begin with the header magic and its terminating 0.
+  bool has_header_magic() const;
+};
+
+// The first bytes of the file at path (DocGetHeader). Throws Failure naming
+// path when it cannot be opened or read.
+LeadingBytes read_leading_bytes(const std::string &path);
+
+// The header among the leading bytes of the file at path. Throws Failure
+// naming path when the file is shorter than a header.
+HeaderBytes whole_header(const LeadingBytes &leading, const std::string &path);
+
+// whole_header(read_leading_bytes(path), path).
 HeaderBytes read_header(const std::string &path);
+
+// A sealed header (current format version, valid checksum) carrying nonce
+// for plain_size bytes, as the library writes one. The library takes the
+// nonce of a ciphertext-only file from such a header when it deciphers it.
+HeaderBytes header_carrying(const std::array<unsigned char, FOLIOC_NONCE_BYTES> &nonce,
+                            std::uint64_t plain_size);
 
 // The header's nonce (DocGetNonce) after the checks a reader makes: a known
 // magic and format version, and a matching checksum. Throws Failure naming

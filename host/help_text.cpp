@@ -12,18 +12,24 @@ struct CommandHelp {
 };
 
 const CommandHelp kCommandHelp[] = {
-    {"protect", "folio-host protect <in> <out>",
+    {"protect", "folio-host protect <in> <out> [--kind pdf|image] [--variant v1|v2]",
      "Enciphers <in> with AES-256 under a fresh random content key and writes the\n"
-     "protected file <out>: a 512-byte header followed by the ciphertext.\n"
-     "The key, the nonce, the size and the MD5 digest of <in> go to the key file\n"
-     "<out>.key (mode 0600). Keep it secret: it is the only way back to the\n"
-     "plaintext. Both files appear only when the whole operation succeeded.\n"
+     "protected file <out>. A v1 PDF is a 512-byte header followed by the\n"
+     "ciphertext; a v2 PDF and an image are the ciphertext alone, with no header.\n"
+     "The kind, the variant, the key, the nonce, the size and the MD5 digest of\n"
+     "<in> go to the key file <out>.key (mode 0600). Keep it secret: it is the only\n"
+     "way back to the plaintext. Both files appear only when the whole operation\n"
+     "succeeded.\n"
      "Inputs over 4 GiB are refused: past that size the keystream would repeat.\n",
-     ""},
+     "  --kind pdf|image   what <in> is (default pdf); an image is always\n"
+     "                     ciphertext only\n"
+     "  --variant v1|v2    layout of a PDF (default v1): v1 with the header, v2\n"
+     "                     ciphertext only\n"},
     {"unprotect", "folio-host unprotect <in> <out> --key-file <file>",
      "Deciphers the protected file <in> with the key file <file> made when it was\n"
      "protected, and writes the plaintext to <out> only if its MD5 digest matches\n"
-     "the one the key file records.\n",
+     "the one the key file records. The key file says whether <in> has a header\n"
+     "(v1) or is ciphertext only (v2 PDFs and images).\n",
      "  --key-file <file>  the key file of <in> (required)\n"},
     {"digest", "folio-host digest <file>...",
      "Prints the MD5 digest of each file as \"<md5>  <file>\", the format md5sum\n"
@@ -32,8 +38,20 @@ const CommandHelp kCommandHelp[] = {
     {"inspect", "folio-host inspect <protected file>",
      "Prints the header fields of a protected file and whether its checksum and\n"
      "length check out. Exits with status 1 when the checksum does not match or\n"
-     "the file is shorter or longer than its header says.\n",
+     "the file is shorter or longer than its header says.\n"
+     "Only v1 PDFs have a header: v2 PDFs and images are ciphertext only, and for\n"
+     "them inspect says \"header: none\" and exits with status 1.\n",
      ""},
+    {"token", "folio-host token <protected file> --key-file <file> [--watermark <text>]",
+     "Prints the seven arguments a viewer is started with for <protected file>, one\n"
+     "per line: the path, the launch token, the nonce (Base64), the variant, the\n"
+     "kind, the watermark (an empty line without --watermark) and \"-\".\n"
+     "The launch token is the content key from <file>, enciphered under the\n"
+     "viewers' built-in token key as 150 hexadecimal digits; its text starts with\n"
+     "\"1\" and the Unix time of issue in 10 digits. The file is checked against the\n"
+     "key file first.\n",
+     "  --key-file <file>  the key file of <protected file> (required)\n"
+     "  --watermark <text> one line of text the viewer tiles over every page\n"},
 };
 
 const CommandHelp *find_help(const std::string &command) {
@@ -52,10 +70,14 @@ const char kToolHelp[] =
     "Commands:\n"
     "  protect <in> <out>                      encipher <in> into the protected file\n"
     "                                          <out>; its key goes to <out>.key\n"
+    "                                          (--kind pdf|image, --variant v1|v2)\n"
     "  unprotect <in> <out> --key-file <file>  restore a protected file and check\n"
     "                                          its digest\n"
     "  digest <file>...                        print the MD5 digest of each file\n"
     "  inspect <protected file>                print the header of a protected file\n"
+    "  token <protected file> --key-file <file>\n"
+    "                                          print a viewer's arguments for a\n"
+    "                                          protected file, with its launch token\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help, or a command's help after its name\n"
@@ -79,7 +101,7 @@ std::string short_usage(const std::string &command) {
     return std::string("Usage: ") + help->synopsis + "\nTry 'folio-host " + command +
            " --help' for more information.\n";
   return "Usage: folio-host <command> [options] [arguments]\n"
-         "Commands: protect, unprotect, digest, inspect.\n"
+         "Commands: protect, unprotect, digest, inspect, token.\n"
          "Try 'folio-host --help' for more information.\n";
 }
 

@@ -19,7 +19,7 @@ namespace {
 constexpr char kFormatLine[] = "folio-key 1";
 // Far above any real key file; keeps a wrong path from being read whole.
 constexpr std::size_t kMaxKeyFileBytes = 64 * 1024;
-const char *const kFields[] = {"format", "variant", "key", "nonce", "size", "md5"};
+const char *const kFields[] = {"format", "kind", "variant", "key", "nonce", "size", "md5"};
 
 bool known_field(const std::string &name) {
   for (const char *field : kFields)
@@ -102,19 +102,13 @@ struct WipedText {
 
 }  // namespace
 
-const char *variant_name(KeyVariant variant) {
-  switch (variant) {
-    case KeyVariant::v1: return "v1";
-  }
-  return "?";
-}
-
 KeyMaterial::~KeyMaterial() { ::explicit_bzero(key.data(), key.size()); }
 
 std::string format_key_file(const KeyMaterial &material, const std::string &protected_name) {
   std::string text;
   text += "# folio-host key file: keep it secret, it deciphers " + protected_name + "\n";
   text += std::string("format: ") + kFormatLine + "\n";
+  text += std::string("kind: ") + kind_name(material.kind) + "\n";
   text += std::string("variant: ") + variant_name(material.variant) + "\n";
   text += "key: " + to_hex(material.key.data(), material.key.size()) + "\n";
   text += "nonce: " + to_base64(material.nonce.data(), material.nonce.size()) + "\n";
@@ -135,9 +129,13 @@ KeyMaterial parse_key_file(const std::string &text, const std::string &path) {
   if (field("format") != kFormatLine)
     throw Failure(path, "unsupported key file format '" + field("format") + "'");
   KeyMaterial material;
-  if (field("variant") != variant_name(KeyVariant::v1))
+  const auto kind = fields.find("kind");
+  if (kind != fields.end() && !parse_kind(kind->second, material.kind))
+    throw Failure(path, "unsupported document kind '" + kind->second + "'");
+  if (!parse_variant(field("variant"), material.variant))
     throw Failure(path, "unsupported key variant '" + field("variant") + "'");
-  material.variant = KeyVariant::v1;
+  if (material.kind == DocumentKind::image && carries_header(material.variant))
+    throw Failure(path, "corrupt key file (an image is never v1: images carry no header)");
   if (!from_hex(field("key"), material.key.data(), material.key.size()))
     throw Failure(path, "corrupt key file (the key is not 64 hexadecimal digits)");
   if (!from_base64(field("nonce"), material.nonce.data(), material.nonce.size()))

@@ -11,7 +11,7 @@ using namespace folio_test;
 namespace host_test {
 namespace {
 
-const char *const kCommands[] = {"protect", "unprotect", "digest", "inspect"};
+const char *const kCommands[] = {"protect", "unprotect", "digest", "inspect", "token"};
 
 TEST(ToolHelp, EveryWayOfAskingGivesTheSameHelp) {
   const RunResult reference = run_host({"--help"});
@@ -111,12 +111,59 @@ const UsageCase kUsageCases[] = {
      {"unprotect", "a", "b", "--key-file", "k", "--key-file=k"},
      "given twice",
      "Usage: folio-host unprotect"},
+    {"ProtectWithUnknownKind",
+     {"protect", "a", "b", "--kind", "doc"},
+     "unknown kind 'doc' (pdf or image)",
+     "Usage: folio-host protect <in> <out> [--kind pdf|image] [--variant v1|v2]"},
+    {"ProtectWithKindInUpperCase",
+     {"protect", "a", "b", "--kind=PDF"},
+     "unknown kind 'PDF'",
+     "Usage: folio-host protect"},
+    {"ProtectWithKindWithoutValue",
+     {"protect", "a", "b", "--kind"},
+     "needs a value",
+     "Usage: folio-host protect"},
+    {"ProtectWithUnknownVariant",
+     {"protect", "a", "b", "--variant", "v3"},
+     "unknown variant 'v3' (v1 or v2)",
+     "Usage: folio-host protect"},
+    {"ProtectWithVariantInUpperCase",
+     {"protect", "a", "b", "--variant=V2"},
+     "unknown variant 'V2'",
+     "Usage: folio-host protect"},
+    {"ProtectImageWithAVariant",
+     {"protect", "a", "b", "--kind", "image", "--variant", "v2"},
+     "--variant is for PDFs only",
+     "Usage: folio-host protect"},
+    {"ProtectWithKindTwice",
+     {"protect", "a", "b", "--kind", "pdf", "--kind=image"},
+     "given twice",
+     "Usage: folio-host protect"},
     {"DigestWithoutFiles", {"digest"}, "missing operand", "Usage: folio-host digest <file>..."},
     {"InspectWithTwoFiles",
      {"inspect", "a", "b"},
      "unexpected operand 'b'",
      "Usage: folio-host inspect <protected file>"},
+    {"TokenWithoutKeyFile",
+     {"token", "a"},
+     "missing --key-file",
+     "Usage: folio-host token <protected file> --key-file <file> [--watermark <text>]"},
+    {"TokenWithoutFile", {"token", "--key-file", "k"}, "missing operand", "Usage: folio-host token"},
+    {"TokenWithTwoFiles",
+     {"token", "a", "b", "--key-file", "k"},
+     "unexpected operand 'b'",
+     "Usage: folio-host token"},
+    {"TokenWatermarkOfTwoLines",
+     {"token", "a", "--key-file", "k", "--watermark", "one\ntwo"},
+     "the watermark must be a single line",
+     "Usage: folio-host token"},
+    {"TokenWithUnknownOption",
+     {"token", "a", "--key-file", "k", "--kind", "pdf"},
+     "unknown option '--kind'",
+     "Usage: folio-host token"},
 };
+
+void PrintTo(const UsageCase &usage_case, std::ostream *out) { *out << usage_case.name; }
 
 class UsageErrors : public testing::TestWithParam<UsageCase> {};
 
@@ -133,6 +180,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageErrors, testing::ValuesIn(kUsageCases),
                          [](const testing::TestParamInfo<UsageCase> &info) {
                            return std::string(info.param.name);
                          });
+
+TEST(LayoutOptionErrors, BadKindOrVariantTouchesNothing) {
+  WorldWritableScratchDir dir;
+  write_text(dir.path("plain.bin"), "abc");
+  for (const std::vector<std::string> &options :
+       {std::vector<std::string>{"--kind", "video"}, std::vector<std::string>{"--variant", "v0"},
+        std::vector<std::string>{"--kind", "image", "--variant", "v1"}}) {
+    std::vector<std::string> arguments = {"protect", dir.path("plain.bin"), dir.path("out.folio")};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    EXPECT_EQ(run_host(arguments).exit_code, 2) << options[1];
+    EXPECT_EQ(dir.names(), std::set<std::string>{"plain.bin"}) << options[1];
+  }
+}
 
 }  // namespace
 }  // namespace host_test

@@ -90,8 +90,10 @@ TEST_P(KeyFileContents, RecordsKeyNonceSizeAndPlaintextDigest) {
   const auto fields = key_file_fields(text);
   std::set<std::string> names;
   for (const auto &field : fields) names.insert(field.first);
-  EXPECT_EQ(names, (std::set<std::string>{"format", "variant", "key", "nonce", "size", "md5"}));
+  EXPECT_EQ(names,
+            (std::set<std::string>{"format", "kind", "variant", "key", "nonce", "size", "md5"}));
   EXPECT_EQ(fields.at("format"), "folio-key 1");
+  EXPECT_EQ(fields.at("kind"), "pdf") << "a document is a PDF unless said otherwise";
   EXPECT_EQ(fields.at("variant"), "v1");
   EXPECT_EQ(fields.at("key").size(), 64u);
   EXPECT_EQ(fields.at("key").find_first_not_of("0123456789abcdef"), std::string::npos)

@@ -8,14 +8,17 @@ using namespace folio_test;
 
 namespace host_test {
 
-ProtectedSample protect_sample(const ScratchDir &dir, const Bytes &plaintext) {
+ProtectedSample protect_sample(const ScratchDir &dir, const Bytes &plaintext,
+                               const std::vector<std::string> &layout_options) {
   ProtectedSample sample;
   sample.plaintext = plaintext;
   sample.plain_path = dir.path("plain.bin");
   sample.protected_path = dir.path("doc.folio");
   sample.key_path = sample.protected_path + ".key";
   write_file(sample.plain_path, plaintext);
-  sample.run = run_host({"protect", sample.plain_path, sample.protected_path});
+  std::vector<std::string> arguments = {"protect", sample.plain_path, sample.protected_path};
+  arguments.insert(arguments.end(), layout_options.begin(), layout_options.end());
+  sample.run = run_host(arguments);
   EXPECT_EQ(sample.run.exit_code, 0) << sample.run.err;
   return sample;
 }

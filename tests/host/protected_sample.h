@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "host_process.h"
 #include "support/scratch_dir.h"
@@ -20,9 +21,11 @@ struct ProtectedSample {
   RunResult run;  // of the protect command
 };
 
-// Writes plaintext to <dir>/plain.bin and runs "protect" into <dir>/doc.folio.
+// Writes plaintext to <dir>/plain.bin and runs "protect" into <dir>/doc.folio,
+// with the layout options given (none: a v1 PDF).
 ProtectedSample protect_sample(const folio_test::ScratchDir &dir,
-                               const folio_test::Bytes &plaintext);
+                               const folio_test::Bytes &plaintext,
+                               const std::vector<std::string> &layout_options = {});
 
 // A rejected run: exit status 1, and one line on standard error that
 // starts "folio-host: <file>: " and contains reason.

@@ -1,0 +1,64 @@
+#include "launch_arguments.h"
+
+#include <QDebug>
+#include <cstring>
+
+#include "secure_wipe.h"
+
+namespace pageview {
+
+namespace {
+
+constexpr char kArgumentCountError[] = "input param count error !";
+constexpr char kMissingArgument[] = "param error !";
+constexpr char kTokenKeyError[] = "launch token key error !";
+constexpr char kNonceError[] = "iv base64 decode failed !";
+constexpr int kExitLaunchFailed = 1;
+
+enum Argument { kPath = 1, kToken, kNonce, kVariant, kKind, kWatermark };
+
+LaunchFailure failure(const char *message) { return {message, kExitLaunchFailed}; }
+
+// Arguments past the first three are taken as empty when a caller passes a
+// null for them: main's own argv never has one before argc.
+const char *orEmpty(const char *argument) { return argument ? argument : ""; }
+
+// The variant of a PDF must be one the document layer knows; an image has
+// none, and any other kind is shown as a PDF without looking at it.
+bool kindAndVariantAgree(const QString &kind, const QString &variant) {
+  if (QString::compare(kind, QLatin1String("pdf"), Qt::CaseSensitive) != 0) return true;
+  return variant == QLatin1String("v1") || variant == QLatin1String("v2");
+}
+
+}  // namespace
+
+LaunchParameters::~LaunchParameters() { secureWipe(contentKey.data(), contentKey.size()); }
+
+LaunchOutcome parseLaunchArguments(int argc, const char *const *argv) {
+  if (argc != kLaunchArgumentCount) return failure(kArgumentCountError);
+  if (!argv || !argv[kPath] || !argv[kToken] || !argv[kNonce]) return failure(kMissingArgument);
+
+  LaunchParameters parameters;
+  parameters.path = QString::fromLocal8Bit(argv[kPath]);
+  parameters.variant = QString::fromLatin1(orEmpty(argv[kVariant]));
+
+  const char *token = argv[kToken];
+  if (std::strlen(token) != kTokenDigits) return failure(nullptr);  // without a message
+  if (!unwrapLaunchToken(token, parameters.contentKey)) return failure(kTokenKeyError);
+  if (!decodeContentNonce(argv[kNonce], parameters.nonce)) return failure(kNonceError);
+
+  const QString kind = QString::fromLatin1(orEmpty(argv[kKind]));
+  if (!kindAndVariantAgree(kind, parameters.variant)) return failure(kArgumentCountError);
+  parameters.isImage = kind == QLatin1String("image");
+
+  const char *watermark = orEmpty(argv[kWatermark]);
+  if (*watermark) parameters.watermark = QString::fromLocal8Bit(watermark);
+  parameters.pathUtf8 = parameters.path.toUtf8();
+  return parameters;
+}
+
+void reportLaunchFailure(const LaunchFailure &failure) {
+  if (failure.message) qDebug() << failure.message;
+}
+
+}  // namespace pageview

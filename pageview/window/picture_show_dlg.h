@@ -1,0 +1,153 @@
+// The viewer's only window: the toolbar, the graphics view showing the
+// current page as one ImageWidget, the page scroll bar and the horizontal
+// scroll bar. It owns the document and rebuilds the scene for every page
+// change, zoom, rotation and resize.
+//
+// A document without a page to show (file missing, wrong key or nonce, not
+// a PDF, an image no reader accepts, a page that cannot be rendered) gives
+// a centred message in the view instead of a page; every control stays
+// usable and then does nothing.
+//
+// Messages go to Qt's debug stream, category "default".
+#ifndef PAGEVIEW_WINDOW_PICTURE_SHOW_DLG_H
+#define PAGEVIEW_WINDOW_PICTURE_SHOW_DLG_H
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "window_form.h"
+
+class ImageWidget;
+class Picture;
+class QGraphicsScene;
+class QImage;
+class QMenu;
+class QScrollBar;
+class QTouchEvent;
+
+class PictureShowDlg : public QWidget {
+  Q_OBJECT
+
+ public:
+  // path: the protected file as UTF-8. key: 32 bytes; nonceBuffer: the
+  // decoded nonce, of which the first 8 bytes are used; without both no
+  // document can be opened. isImage: an image rather than a PDF. variant:
+  // the PDF container variant. watermark: tiled over every page.
+  PictureShowDlg(const QByteArray &path, QWidget *parent, const unsigned char *key,
+                 const unsigned char *nonceBuffer, bool isImage, const QString &variant,
+                 const QString &watermark);
+  ~PictureShowDlg() override;
+
+  // Creates the document object and shows its first page.
+  void openDocument();
+  // Rebuilds the view for page at the scale the scale box, a pending zoom
+  // request or a resize calls for.
+  void showPage(int page);
+
+  // What the page item needs of the window.
+  bool isImageMode() const { return is_image_; }
+  int currentPage() const { return current_page_; }
+  int pageCount() const { return page_count_; }
+  bool ctrlHeld() const { return ctrl_held_; }
+  void setCtrlHeld(bool held) { ctrl_held_ = held; }
+  QScrollBar *horizontalBar() const { return ui_.horizontalScrollBar; }
+  void setHorizontalBarHandlerOn(bool on) { horizontal_bar_handler_on_ = on; }
+  // The graphics view's top-left corner in global coordinates.
+  QPoint viewGlobalTopLeft() const;
+  // Zooms one step in or out keeping the page point at cursorOffset (view
+  // coordinates) where it is, as far as the page's edges allow.
+  void anchoredZoom(bool zoomIn, QPoint cursorOffset);
+
+  // For inspection.
+  float scale() const { return scale_; }
+  int rotation() const { return rotation_; }
+  const WindowForm &form() const { return ui_; }
+  QMenu *scaleMenu() const { return scale_menu_; }
+  ImageWidget *pageItem() const { return item_; }
+  QGraphicsScene *scene() const { return scene_; }
+  // True when the view shows the no-page message.
+  bool showsNoPageMessage() const { return showing_message_; }
+
+ public slots:
+  void on_Btn_Last_clicked();
+  void on_Btn_Next_clicked();
+  void on_Btn_ZoomIn_clicked();
+  void on_Btn_ZoomOut_clicked();
+  void on_verticalScrollBar_sliderMoved(int position);
+  void on_horizontalScrollBar_valueChanged(int value);
+  void on_verticalScrollBar_valueChanged(int value);
+  void on_verticalScrollBar_sliderPressed();
+  void on_verticalScrollBar_sliderReleased();
+  void on_lineEdit_returnPressed();
+  void on_Btn_GoTo_clicked();
+  void on_Btn_Rolate_clicked();
+  void on_Btn_OriginalPicture_clicked();
+  void onTaskBoxContextMenuEvent();
+  void on_lineEditScale_returnPressed();
+  void on_Btn_ScaleList_clicked();
+
+ protected:
+  void resizeEvent(QResizeEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void keyReleaseEvent(QKeyEvent *event) override;
+  bool event(QEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+ private:
+  bool hasPages() const;
+  QImage *computeScale(int page);
+  void buildScene(const QImage &image);
+  void showNoPageMessage();
+  // Drops the scene and the page item. They are deleted later, not now: a
+  // page item may be rebuilding the view from inside its own event handler.
+  void discardScene();
+  void updatePageDisplay(int page);
+  void updateScaleMenuChecks();
+  void clearAnchors();
+  void buttonZoom(bool zoomIn);
+  void goToTypedPage();
+  void handleTouch(QTouchEvent *event);
+  // A wheel turn over the graphics view outside the page.
+  void viewWheel(QPoint globalPosition, QPoint angleDelta);
+
+  // Page pipeline state.
+  float scale_ = 0.0f;
+  float previous_scale_ = 0.0f;
+  bool zoom_in_request_ = false;
+  bool zoom_out_request_ = false;
+  bool original_size_request_ = false;
+  bool in_resize_ = false;
+  int scaled_width_ = 0;
+  int scaled_height_ = 0;
+  float anchor_x_ = 0.0f;
+  float anchor_y_ = 0.0f;
+  int anchor_offset_x_ = 0;
+  int anchor_offset_y_ = 0;
+  bool anchored_zoom_ = false;
+  int rotation_ = 0;
+
+  bool ctrl_held_ = false;
+  bool horizontal_bar_handler_on_ = true;
+  int page_count_ = 0;
+  WindowForm ui_;
+  int current_page_ = 0;
+  QString path_;
+  ImageWidget *item_ = nullptr;
+  QGraphicsScene *scene_ = nullptr;
+  bool is_image_;
+  std::unique_ptr<Picture> document_;
+  std::array<unsigned char, 8> nonce_{};
+  std::array<unsigned char, 32> key_{};
+  bool has_key_ = false;
+  QString variant_;
+  bool page_slider_pressed_ = false;
+  QString watermark_;
+  QMenu *scale_menu_ = nullptr;
+  bool showing_message_ = false;
+};
+
+#endif
