@@ -6,8 +6,11 @@
 #include <QtGlobal>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 #include "pdf_picture.h"
 #include "pdfium_handles.h"
@@ -17,6 +20,7 @@ namespace {
 constexpr int kRenderFlags = FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;  // 0x14
 constexpr FPDF_DWORD kTransparent = 0x00000000;
 constexpr FPDF_DWORD kOpaqueWhite = 0xFFFFFFFF;
+constexpr int kMaxSide = 2147483647;  // a row of width * 4 bytes must fit an int
 
 // Points at dpi to whole pixels, half away from zero; 0 when the result is
 // not a usable image side.
@@ -24,6 +28,18 @@ int pixelsFor(double points, float dpi) {
   const double pixels = points * static_cast<double>(dpi) / 72.0;
   if (!std::isfinite(pixels) || pixels < 0.5 || pixels >= 2147483647.0) return 0;
   return qRound(pixels);
+}
+
+// A transparent image whose pixels are never written: calloc hands out
+// zeroed memory that a large block gets straight from the system, so the
+// pages are only touched if someone draws the image.
+std::unique_ptr<QImage> transparentImage(int width, int height) {
+  if (width > kMaxSide / 4) return nullptr;
+  const int stride = width * 4;
+  void *pixels = std::calloc(static_cast<std::size_t>(stride), static_cast<std::size_t>(height));
+  if (!pixels) return nullptr;
+  return std::make_unique<QImage>(static_cast<uchar *>(pixels), width, height, stride,
+                                  QImage::Format_RGBA8888, &std::free, pixels);
 }
 
 }  // namespace
@@ -40,10 +56,11 @@ QImage *PdfPicture::pageSizeImage(int page) {
   const int width = pixelsFor(FPDF_GetPageWidth(handle.get()), dpi);
   const int height = pixelsFor(FPDF_GetPageHeight(handle.get()), dpi);
   if (width == 0 || height == 0) return nullptr;
-  auto image = std::make_unique<QImage>(width, height, QImage::Format_RGBA8888);
-  if (image->isNull()) return nullptr;
-  image->fill(Qt::transparent);
-  pageSize_ = std::move(image);
+  // Only the size of this image is ever used: pages of the same size share it.
+  if (!pageSize_ || pageSize_->size() != QSize(width, height)) {
+    pageSize_ = transparentImage(width, height);
+    if (!pageSize_) return nullptr;
+  }
   pageSizePage_ = page;
   return pageSize_.get();
 }
@@ -54,28 +71,25 @@ QImage *PdfPicture::pageImage(int page, int width, int height) {
 
 QImage *PdfPicture::renderPage(int page, int width, int height) {
   rendered_.reset();
-  renderedPixels_.reset();
-  if (!hasPage(page) || width < 1 || height < 1) return nullptr;
+  if (!hasPage(page) || width < 1 || height < 1 || width > kMaxSide / 4) return nullptr;
   PdfiumPage handle(FPDF_LoadPage(document_, page));
   if (!handle) return nullptr;
 
+  const int stride = width * 4;
+  const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+  try {
+    if (renderedPixels_.size() < bytes) renderedPixels_.resize(bytes);
+  } catch (const std::bad_alloc &) {
+    renderedPixels_ = {};
+    return nullptr;
+  }
   const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
-  PdfiumBitmap bitmap(FPDFBitmap_Create(width, height, alpha ? 1 : 0));
+  PdfiumBitmap bitmap(FPDFBitmap_CreateEx(width, height, alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx,
+                                          renderedPixels_.data(), stride));
   if (!bitmap) return nullptr;
   FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, alpha ? kTransparent : kOpaqueWhite);
   FPDF_RenderPageBitmap(bitmap.get(), handle.get(), 0, 0, width, height, 0, kRenderFlags);
-
-  const int stride = FPDFBitmap_GetStride(bitmap.get());
-  const int rows = FPDFBitmap_GetHeight(bitmap.get());
-  const void *pixels = FPDFBitmap_GetBuffer(bitmap.get());
-  if (!pixels || rows != height || static_cast<std::int64_t>(stride) < std::int64_t{width} * 4)
-    return nullptr;
-  // Copied so that PDFium's bitmap and page can be released at once.
-  const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows);
-  renderedPixels_.reset(new (std::nothrow) unsigned char[bytes]);
-  if (!renderedPixels_) return nullptr;
-  std::memcpy(renderedPixels_.get(), pixels, bytes);
-  rendered_ = std::make_unique<QImage>(renderedPixels_.get(), width, height, stride,
+  rendered_ = std::make_unique<QImage>(renderedPixels_.data(), width, height, stride,
                                        QImage::Format_RGBA8888);
   return rendered_.get();
 }

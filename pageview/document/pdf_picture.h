@@ -32,6 +32,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 #include <optional>
 
 #include "pdfium_api.h"
@@ -78,8 +79,12 @@ class PdfPicture : public Picture {
 
   std::unique_ptr<QImage> pageSize_;
   int pageSizePage_ = -1;  // the page pageSize_ was built for
-  std::unique_ptr<unsigned char[]> renderedPixels_;  // what rendered_ shows
-  std::unique_ptr<QImage> rendered_;                 // over renderedPixels_
+  // What rendered_ shows. PDFium renders straight into it, and it is kept
+  // from one page to the next: a fresh buffer for every page would meet
+  // freshly mapped memory each time, and page faults would cost more than
+  // the rendering.
+  std::vector<unsigned char> renderedPixels_;
+  std::unique_ptr<QImage> rendered_;  // over renderedPixels_
   std::unique_ptr<QImage> scaled_;
   FPDF_FILEACCESS fileAccess_{};  // read by PDFium for the document's life
   FPDF_DOCUMENT document_ = nullptr;

@@ -82,6 +82,13 @@ FPDF_BOOL FPDFPage_HasTransparency(FPDF_PAGE page);
 // rendering set it to 0xFF (the viewer relies on that to show the bytes as
 // opaque RGBA, and its tests check it). Null when it cannot be allocated.
 FPDF_BITMAP FPDFBitmap_Create(int width, int height, int alpha);
+// Pixel formats of FPDFBitmap_CreateEx: four bytes a pixel, without and with
+// an alpha channel.
+#define FPDFBitmap_BGRx 3
+#define FPDFBitmap_BGRA 4
+// A bitmap over the caller's buffer of stride * height bytes, which must
+// outlive it; PDFium renders into it and never frees it. Null on failure.
+FPDF_BITMAP FPDFBitmap_CreateEx(int width, int height, int format, void *first_scan, int stride);
 // Fills a rectangle with color, 0xAARRGGBB (the alpha is ignored without an
 // alpha channel). Newer PDFium releases return a success flag; older ones
 // return nothing, so the result is not declared and never read.
