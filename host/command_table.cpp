@@ -29,6 +29,7 @@ const std::vector<Command> &commands() {
       {"digest", {}, 1, kAnyNumber, run_digest},
       {"inspect", {}, 1, 1, run_inspect},
       {"token", {{"--key-file", true}, {"--watermark", true}}, 1, 1, run_token},
+      {"open", {{"--key-file", true}, {"--watermark", true}, {"--viewer", true}}, 1, 1, run_open},
   };
   return table;
 }

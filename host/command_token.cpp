@@ -1,52 +1,15 @@
 // token: the seven arguments a viewer is started with for a protected
 // file, one per line, made from its key file.
 #include <cstdio>
-#include <ctime>
 
 #include "commands.h"
-#include "input_file.h"
-#include "key_file.h"
-#include "launch_token.h"
 #include "messages.h"
-#include "protected_file_check.h"
-#include "text_codec.h"
+#include "viewer_arguments.h"
 
 namespace folio_host {
 
-namespace {
-
-// The viewer takes the watermark as one argument, and these lines are read
-// back one argument per line.
-void check_one_line(const CommandArguments &arguments, const std::string &watermark) {
-  if (watermark.find_first_of("\r\n") != std::string::npos)
-    throw UsageError(arguments.command, "the watermark must be a single line");
-}
-
-}  // namespace
-
 int run_token(const CommandArguments &arguments) {
-  const std::string &path = arguments.operands[0];
-  const std::string *key_path = arguments.option("--key-file");
-  if (!key_path) throw UsageError(arguments.command, "missing --key-file");
-  const std::string *watermark_option = arguments.option("--watermark");
-  const std::string watermark = watermark_option ? *watermark_option : "";
-  check_one_line(arguments, watermark);
-
-  const KeyMaterial material = read_key_file(*key_path);
-  const InputFile input(path);
-  check_protected_file(input, material, *key_path);
-
-  const std::string token = make_launch_token(material.key, std::time(nullptr));
-  const std::string lines[] = {
-      path,
-      token,
-      to_base64(material.nonce.data(), material.nonce.size()),
-      variant_name(material.variant),
-      kind_name(material.kind),
-      watermark,
-      "-",  // the viewer's seventh argument, present but unused
-  };
-  for (const std::string &line : lines) std::printf("%s\n", line.c_str());
+  for (const std::string &line : viewer_arguments(arguments)) std::printf("%s\n", line.c_str());
   return kExitSuccess;
 }
 

@@ -13,6 +13,7 @@ int run_unprotect(const CommandArguments &arguments);
 int run_digest(const CommandArguments &arguments);
 int run_inspect(const CommandArguments &arguments);
 int run_token(const CommandArguments &arguments);
+int run_open(const CommandArguments &arguments);
 
 }  // namespace folio_host
 

@@ -52,6 +52,19 @@ const CommandHelp kCommandHelp[] = {
      "key file first.\n",
      "  --key-file <file>  the key file of <protected file> (required)\n"
      "  --watermark <text> one line of text the viewer tiles over every page\n"},
+    {"open",
+     "folio-host open <protected file> --key-file <file> [--watermark <text>]\n"
+     "                [--viewer <program>]",
+     "Starts the viewer for <protected file> with the seven arguments \"token\"\n"
+     "prints (a fresh launch token included), waits for it to be closed and exits\n"
+     "with its exit status (128 plus the signal number when a signal ended it).\n"
+     "SIGINT, SIGTERM and SIGHUP sent to folio-host meanwhile go to the viewer.\n"
+     "The viewer is the --viewer program, else the program named by the\n"
+     "environment variable FOLIO_PAGEVIEW, else the pageview built with this\n"
+     "folio-host. The file is checked against the key file first.\n",
+     "  --key-file <file>  the key file of <protected file> (required)\n"
+     "  --watermark <text> one line of text the viewer tiles over every page\n"
+     "  --viewer <program> the viewer to start (run directly, not through a shell)\n"},
 };
 
 const CommandHelp *find_help(const std::string &command) {
@@ -78,6 +91,9 @@ const char kToolHelp[] =
     "  token <protected file> --key-file <file>\n"
     "                                          print a viewer's arguments for a\n"
     "                                          protected file, with its launch token\n"
+    "  open <protected file> --key-file <file>\n"
+    "                                          show a protected file in the viewer\n"
+    "                                          (--watermark <text>, --viewer <program>)\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help, or a command's help after its name\n"
@@ -101,7 +117,7 @@ std::string short_usage(const std::string &command) {
     return std::string("Usage: ") + help->synopsis + "\nTry 'folio-host " + command +
            " --help' for more information.\n";
   return "Usage: folio-host <command> [options] [arguments]\n"
-         "Commands: protect, unprotect, digest, inspect, token.\n"
+         "Commands: protect, unprotect, digest, inspect, token, open.\n"
          "Try 'folio-host --help' for more information.\n";
 }
 

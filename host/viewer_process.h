@@ -1,0 +1,25 @@
+// Starting the viewer program as a child and waiting for it to end.
+#ifndef FOLIO_HOST_VIEWER_PROCESS_H
+#define FOLIO_HOST_VIEWER_PROCESS_H
+
+#include <string>
+#include <vector>
+
+namespace folio_host {
+
+// Which viewer to start: the --viewer option (null when not given), else
+// the FOLIO_PAGEVIEW environment variable, else the viewer built next to
+// this tool. Throws Failure when there is none, or it is missing or not
+// executable.
+std::string choose_viewer(const std::string *viewer_option);
+
+// Runs viewer with the arguments (execv: no shell, no PATH search) and
+// waits for it. Interrupt signals that reach this tool meanwhile are passed
+// on to the viewer. Returns the viewer's exit status, or 128 plus the
+// signal number when a signal ended it. Throws Failure (naming the viewer)
+// when it cannot be started.
+int run_viewer(const std::string &viewer, const std::vector<std::string> &arguments);
+
+}  // namespace folio_host
+
+#endif

@@ -1,0 +1,188 @@
+// The real pageview program on a private X server, driven through the X
+// server as a user's keyboard and mouse would: a 3-page sample protected
+// and opened with the arguments folio-host issues, its window found,
+// measured, and its screen read back before and after input.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "support/files.h"
+#include "support/scratch_dir.h"
+#include "virtual_screen.h"
+
+namespace xvfb_test {
+namespace {
+
+constexpr int kScreenWidth = 1920;
+constexpr int kScreenHeight = 1080;
+const char kWatermark[] = "demo@example.com";
+
+// The watermark is drawn in (153, 153, 153) at alpha 40 of 255; over a
+// white page that blends to 255 - (255 - 153) * 40 / 255 = 239.
+constexpr int kWatermarkGreyOnWhite = 239;
+
+std::vector<std::string> lines_of(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// "KEY=value" lines, as xdotool --shell prints them.
+std::map<std::string, int> shell_numbers(const std::string &text) {
+  std::map<std::string, int> values;
+  for (const std::string &line : lines_of(text)) {
+    const std::size_t equals = line.find('=');
+    if (equals != std::string::npos)
+      values[line.substr(0, equals)] = std::stoi(line.substr(equals + 1));
+  }
+  return values;
+}
+
+std::size_t count_grey(const Frame &frame, int low, int high) {
+  std::size_t count = 0;
+  for (std::uint32_t pixel : frame.pixels) {
+    const int r = pixel >> 16 & 0xff, g = pixel >> 8 & 0xff, b = pixel & 0xff;
+    if (r == g && g == b && r >= low && r <= high) ++count;
+  }
+  return count;
+}
+
+class ViewerOnScreen : public testing::Test {
+ protected:
+  void SetUp() override {
+#if !defined(PAGEVIEW_PROGRAM) || !defined(FOLIO_HOST_PROGRAM)
+    GTEST_SKIP() << "the viewer or folio-host is not part of this build";
+#else
+    for (const char *tool : {"Xvfb", "xdotool", "timeout"})
+      if (!on_path(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!folio_test::file_exists(PAGEVIEW_PROGRAM)) GTEST_SKIP() << "pageview is not built";
+    const std::string protected_path = scratch_.path("report.fpd");
+    ASSERT_EQ(
+        run_tool("", {FOLIO_HOST_PROGRAM, "protect", SAMPLES_DIR "/report.pdf", protected_path})
+            .exit_code,
+        0);
+    const ToolRun token = run_tool("", {FOLIO_HOST_PROGRAM, "token", protected_path, "--key-file",
+                                        protected_path + ".key", "--watermark", kWatermark});
+    ASSERT_EQ(token.exit_code, 0);
+    viewer_arguments_ = lines_of(token.out);
+    ASSERT_EQ(viewer_arguments_.size(), 7u) << token.out;
+    viewer_arguments_.insert(viewer_arguments_.begin(), PAGEVIEW_PROGRAM);
+    screen_ = std::make_unique<VirtualScreen>(scratch_.root(), kScreenWidth, kScreenHeight);
+#endif
+  }
+
+  void start_viewer() {
+    viewer_ = std::make_unique<BackgroundProgram>(screen_->display(), viewer_arguments_,
+                                                  scratch_.path("viewer.stderr"));
+    const ToolRun search =
+        run_tool(screen_->display(),
+                 {"xdotool", "search", "--sync", "--onlyvisible", "--classname", "^pageview$"});
+    const std::vector<std::string> windows = lines_of(search.out);
+    ASSERT_FALSE(windows.empty()) << "no pageview window appeared; its output:\n"
+                                  << viewer_output();
+    window_ = windows.front();
+  }
+
+  // The screen once the viewer has stopped drawing: two reads a moment
+  // apart that agree. The document is drawn after the window is mapped,
+  // and a redraw after input takes its own time.
+  Frame settled_frame() {
+    Frame previous = screen_->frame();
+    for (int attempt = 0; attempt < 60; ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      Frame current = screen_->frame();
+      if (current.pixels == previous.pixels) return current;
+      previous = std::move(current);
+    }
+    ADD_FAILURE() << "the screen never settled";
+    return previous;
+  }
+
+  std::map<std::string, int> geometry() {
+    return shell_numbers(
+        run_tool(screen_->display(), {"xdotool", "getwindowgeometry", "--shell", window_}).out);
+  }
+
+  // The keyboard goes to the window under the pointer with no window
+  // manager; the pointer is put in the middle of the page area.
+  void point_into_window() {
+    const auto box = geometry();
+    run_tool(screen_->display(),
+             {"xdotool", "mousemove", std::to_string(box.at("X") + box.at("WIDTH") / 2),
+              std::to_string(box.at("Y") + box.at("HEIGHT") / 2)});
+    run_tool(screen_->display(), {"xdotool", "windowfocus", window_});
+  }
+
+  void expect_input_changes_picture(const std::vector<std::string> &input) {
+    start_viewer();
+    ASSERT_FALSE(window_.empty());
+    point_into_window();
+    const Frame before = settled_frame();
+    ASSERT_GT(count_grey(before, 255, 255), 100000u) << "a white page is shown";
+    std::vector<std::string> command = {"xdotool"};
+    command.insert(command.end(), input.begin(), input.end());
+    ASSERT_EQ(run_tool(screen_->display(), command).exit_code, 0);
+    const Frame after = settled_frame();
+    EXPECT_NE(after.pixels, before.pixels) << "the picture did not change";
+    EXPECT_TRUE(viewer_->running()) << viewer_output();
+  }
+
+  std::string viewer_output() const {
+    return folio_test::file_exists(scratch_.path("viewer.stderr"))
+               ? folio_test::read_text(scratch_.path("viewer.stderr"))
+               : "";
+  }
+
+  folio_test::ScratchDir scratch_;
+  std::vector<std::string> viewer_arguments_;
+  std::unique_ptr<VirtualScreen> screen_;
+  std::unique_ptr<BackgroundProgram> viewer_;
+  std::string window_;
+};
+
+TEST_F(ViewerOnScreen, FirstPageIsShownUnderTheWatermark) {
+  start_viewer();
+  ASSERT_FALSE(window_.empty());
+  const Frame frame = settled_frame();
+  ASSERT_EQ(frame.width, kScreenWidth);
+  EXPECT_GT(count_grey(frame, 255, 255), 100000u) << "a white page is shown";
+  EXPECT_GT(count_grey(frame, kWatermarkGreyOnWhite - 1, kWatermarkGreyOnWhite + 1), 1000u)
+      << "the watermark's grey is missing from the page";
+}
+
+TEST_F(ViewerOnScreen, PageDownKeyChangesThePicture) {
+  expect_input_changes_picture({"key", "Next"});
+}
+
+TEST_F(ViewerOnScreen, ControlWheelZoomChangesThePicture) {
+  expect_input_changes_picture({"keydown", "ctrl", "click", "4", "keyup", "ctrl"});
+}
+
+// Without a window manager nothing carries out a maximise request, so the
+// check needs one to be installed.
+TEST_F(ViewerOnScreen, WindowIsMaximised) {
+  std::unique_ptr<BackgroundProgram> window_manager;
+  for (const char *manager : {"openbox", "matchbox-window-manager", "xfwm4", "metacity", "icewm"}) {
+    if (!on_path(manager)) continue;
+    window_manager = std::make_unique<BackgroundProgram>(
+        screen_->display(), std::vector<std::string>{manager}, scratch_.path("wm.stderr"));
+    break;
+  }
+  start_viewer();
+  ASSERT_FALSE(window_.empty());
+  settled_frame();
+  const auto box = geometry();
+  if (!window_manager)
+    GTEST_SKIP() << "no window manager installed to carry out the maximise request (window is "
+                 << box.at("WIDTH") << "x" << box.at("HEIGHT") << ")";
+  EXPECT_GE(box.at("WIDTH"), kScreenWidth * 95 / 100);
+  EXPECT_GE(box.at("HEIGHT"), kScreenHeight * 85 / 100);
+}
+
+}  // namespace
+}  // namespace xvfb_test
