@@ -46,6 +46,51 @@ TEST(ProgramStart, ShortLaunchTokenExitsWithOneAndNoWindow) {
   EXPECT_FALSE(run.output.contains(QStringLiteral("PictureShowDlg::PictureShowDlg invoked")));
 }
 
+// Every refusal a real command line can produce (a missing argument is
+// possible only through a null argv, which the launch tests cover), run
+// through the program itself: its message, its exit code, and no window.
+struct RefusedCommandLine {
+  const char *name;
+  QStringList arguments;
+  const char *message;  // empty: silent
+};
+
+class ProgramRefusal : public ::testing::TestWithParam<RefusedCommandLine> {};
+
+const QString kToken(150, QLatin1Char('A'));
+
+INSTANTIATE_TEST_SUITE_P(
+    FailureTable, ProgramRefusal,
+    ::testing::Values(
+        RefusedCommandLine{"NoArguments", {}, "input param count error !"},
+        RefusedCommandLine{"SixArguments", {"a.pdf", kToken, "AAAAAAAAAAA=", "v1", "pdf", "m"},
+                           "input param count error !"},
+        RefusedCommandLine{"EightArguments",
+                           {"a.pdf", kToken, "AAAAAAAAAAA=", "v1", "pdf", "m", "x", "y"},
+                           "input param count error !"},
+        RefusedCommandLine{"Token148", {"a.pdf", QString(148, 'A'), "AAAAAAAAAAA=", "v1", "pdf", "m", "x"}, ""},
+        RefusedCommandLine{"Token152", {"a.pdf", QString(152, 'a'), "AAAAAAAAAAA=", "v1", "pdf", "m", "x"}, ""},
+        RefusedCommandLine{"NonceNotBase64Length", {"a.pdf", kToken, "AAAAA", "v1", "pdf", "m", "x"},
+                           "iv base64 decode failed !"},
+        RefusedCommandLine{"NonceOver64Bytes", {"a.pdf", kToken, QString(92, 'A'), "v1", "pdf", "m", "x"},
+                           "iv base64 decode failed !"},
+        RefusedCommandLine{"PdfWithUpperCaseVariant", {"a.pdf", kToken, "AAAAAAAAAAA=", "V1", "pdf", "m", "x"},
+                           "input param count error !"},
+        RefusedCommandLine{"PdfWithoutVariant", {"a.pdf", kToken, "AAAAAAAAAAA=", "", "pdf", "m", "x"},
+                           "input param count error !"}),
+    [](const ::testing::TestParamInfo<RefusedCommandLine> &info) { return std::string(info.param.name); });
+
+TEST_P(ProgramRefusal, MessageAndExitCodeOneWithoutAWindow) {
+  const ProgramRun run = runPageview(GetParam().arguments);
+  EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+  const QString message = QString::fromLatin1(GetParam().message);
+  if (message.isEmpty())
+    EXPECT_FALSE(run.output.contains(QStringLiteral(" !"))) << run.output.toStdString();
+  else
+    EXPECT_TRUE(run.output.contains(message)) << run.output.toStdString();
+  EXPECT_FALSE(run.output.contains(QStringLiteral("PictureShowDlg::PictureShowDlg invoked")));
+}
+
 TEST(ProgramStart, ValidLaunchOpensTheDocumentInTheWindow) {
   folio_test::ScratchDir scratch;
   window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 612, 792);
