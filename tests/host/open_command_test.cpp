@@ -20,6 +20,7 @@
 #include "support/files.h"
 #include "support/oracle.h"
 #include "support/test_bytes.h"
+#include "document_layouts.h"
 #include "world_writable_scratch_dir.h"
 
 using namespace folio_test;
@@ -75,21 +76,6 @@ class ViewerEnvironment {
  private:
   std::string saved_;
   bool had_ = false;
-};
-
-struct Layout {
-  const char *name;
-  std::vector<std::string> options;
-  const char *kind;
-  const char *variant;
-};
-
-void PrintTo(const Layout &layout, std::ostream *out) { *out << layout.name; }
-
-const Layout kLayouts[] = {
-    {"PdfV1", {}, "pdf", "v1"},
-    {"PdfV2", {"--variant", "v2"}, "pdf", "v2"},
-    {"Image", {"--kind", "image"}, "image", "v2"},
 };
 
 class OpenArguments : public testing::TestWithParam<Layout> {};

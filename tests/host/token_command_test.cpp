@@ -13,27 +13,13 @@
 #include "support/files.h"
 #include "support/oracle.h"
 #include "support/test_bytes.h"
+#include "document_layouts.h"
 #include "world_writable_scratch_dir.h"
 
 using namespace folio_test;
 
 namespace host_test {
 namespace {
-
-struct Layout {
-  const char *name;
-  std::vector<std::string> options;
-  const char *kind;
-  const char *variant;
-};
-
-void PrintTo(const Layout &layout, std::ostream *out) { *out << layout.name; }
-
-const Layout kLayouts[] = {
-    {"PdfV1", {}, "pdf", "v1"},
-    {"PdfV2", {"--variant", "v2"}, "pdf", "v2"},
-    {"Image", {"--kind", "image"}, "image", "v2"},
-};
 
 std::vector<std::string> lines_of(const std::string &out) {
   std::vector<std::string> lines;
