@@ -1,5 +1,7 @@
 // Page images of the PDF document: the page's size at screen resolution and
 // the page rasterised by PDFium.
+#include <sys/mman.h>
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -30,16 +32,33 @@ int pixelsFor(double points, float dpi) {
   return qRound(pixels);
 }
 
-// A transparent image whose pixels are never written: calloc hands out
-// zeroed memory that a large block gets straight from the system, so the
-// pages are only touched if someone draws the image.
+// A transparent image whose pixels are never written: fresh anonymous
+// memory reads as zeros and costs nothing until someone draws into it (the
+// heap would hand back recycled memory and clear it page by page).
+struct Mapping {
+  void *address;
+  std::size_t length;
+};
+
+void unmap(void *info) {
+  auto *mapping = static_cast<Mapping *>(info);
+  munmap(mapping->address, mapping->length);
+  delete mapping;
+}
+
 std::unique_ptr<QImage> transparentImage(int width, int height) {
   if (width > kMaxSide / 4) return nullptr;
   const int stride = width * 4;
-  void *pixels = std::calloc(static_cast<std::size_t>(stride), static_cast<std::size_t>(height));
-  if (!pixels) return nullptr;
+  const std::size_t length = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+  void *pixels = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pixels == MAP_FAILED) return nullptr;
+  auto *mapping = new (std::nothrow) Mapping{pixels, length};
+  if (!mapping) {
+    munmap(pixels, length);
+    return nullptr;
+  }
   return std::make_unique<QImage>(static_cast<uchar *>(pixels), width, height, stride,
-                                  QImage::Format_RGBA8888, &std::free, pixels);
+                                  QImage::Format_RGBA8888, &unmap, mapping);
 }
 
 }  // namespace
@@ -77,19 +96,20 @@ QImage *PdfPicture::renderPage(int page, int width, int height) {
 
   const int stride = width * 4;
   const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-  try {
-    if (renderedPixels_.size() < bytes) renderedPixels_.resize(bytes);
-  } catch (const std::bad_alloc &) {
-    renderedPixels_ = {};
-    return nullptr;
+  if (renderedCapacity_ < bytes) {
+    renderedPixels_.reset();
+    renderedCapacity_ = 0;
+    renderedPixels_.reset(new (std::nothrow) unsigned char[bytes]);
+    if (!renderedPixels_) return nullptr;
+    renderedCapacity_ = bytes;
   }
   const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
   PdfiumBitmap bitmap(FPDFBitmap_CreateEx(width, height, alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx,
-                                          renderedPixels_.data(), stride));
+                                          renderedPixels_.get(), stride));
   if (!bitmap) return nullptr;
   FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, alpha ? kTransparent : kOpaqueWhite);
   FPDF_RenderPageBitmap(bitmap.get(), handle.get(), 0, 0, width, height, 0, kRenderFlags);
-  rendered_ = std::make_unique<QImage>(renderedPixels_.data(), width, height, stride,
+  rendered_ = std::make_unique<QImage>(renderedPixels_.get(), width, height, stride,
                                        QImage::Format_RGBA8888);
   return rendered_.get();
 }

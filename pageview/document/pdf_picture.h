@@ -83,7 +83,10 @@ class PdfPicture : public Picture {
   // from one page to the next: a fresh buffer for every page would meet
   // freshly mapped memory each time, and page faults would cost more than
   // the rendering.
-  std::vector<unsigned char> renderedPixels_;
+  // Left uninitialised when allocated: PDFium fills every pixel before it
+  // renders, and zeroing first would touch every page of it twice.
+  std::unique_ptr<unsigned char[]> renderedPixels_;
+  std::size_t renderedCapacity_ = 0;
   std::unique_ptr<QImage> rendered_;  // over renderedPixels_
   std::unique_ptr<QImage> scaled_;
   FPDF_FILEACCESS fileAccess_{};  // read by PDFium for the document's life
