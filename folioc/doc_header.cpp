@@ -1,5 +1,6 @@
 #include "doc_header.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "byte_order.h"
@@ -30,6 +31,22 @@ void reseal(unsigned char header[kHeaderBytes]) {
 bool passes_reader_check(const unsigned char header[kHeaderBytes]) {
   return get_le32(header + FOLIOC_HEADER_VERSION_AT) != FOLIOC_HEADER_VERSION ||
          crc_matches(header);
+}
+
+int store_key_cipher(const unsigned char *keyCipher, int length, unsigned char *header,
+                     int *headerCapacity) {
+  if (!header || !keyCipher || !headerCapacity || *headerCapacity < kHeaderBytes)
+    return DOC_ERR_ARGUMENT;
+  // Checked whatever the format version: a header is only ever resealed
+  // when it was intact.
+  if (!crc_matches(header)) return DOC_ERR_CRC;
+  if (length < 0 || length > FOLIOC_KEY_CIPHER_MAX) return DOC_ERR_SIZE;
+
+  put_le32(header + FOLIOC_HEADER_KEY_CIPHER_LEN_AT, static_cast<std::uint32_t>(length));
+  std::memcpy(header + FOLIOC_HEADER_KEY_CIPHER_AT, keyCipher, static_cast<std::size_t>(length));
+  reseal(header);
+  *headerCapacity = kHeaderBytes;
+  return DOC_OK;
 }
 
 }  // namespace folioc

@@ -25,6 +25,12 @@ void reseal(unsigned char header[kHeaderBytes]);
 // any other version pass unchecked.
 bool passes_reader_check(const unsigned char header[kHeaderBytes]);
 
+// Stores length bytes of wrapped key in an intact header and reseals it:
+// DOC_OK, DOC_ERR_ARGUMENT (null pointer, capacity below 512), DOC_ERR_CRC
+// (nothing changed) or DOC_ERR_SIZE. *headerCapacity becomes 512.
+int store_key_cipher(const unsigned char *keyCipher, int length, unsigned char *header,
+                     int *headerCapacity);
+
 }  // namespace folioc
 
 #endif

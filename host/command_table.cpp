@@ -30,6 +30,10 @@ const std::vector<Command> &commands() {
       {"inspect", {}, 1, 1, run_inspect},
       {"token", {{"--key-file", true}, {"--watermark", true}}, 1, 1, run_token},
       {"open", {{"--key-file", true}, {"--watermark", true}, {"--viewer", true}}, 1, 1, run_open},
+#ifdef FOLIO_HOST_VIDEO
+      {"protect-video", {{"--key-file", true}, {"--verbose", false}}, 2, 2, run_protect_video},
+      {"unprotect-video", {{"--key-file", true}, {"--verbose", false}}, 2, 2, run_unprotect_video},
+#endif
   };
   return table;
 }

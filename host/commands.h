@@ -14,6 +14,10 @@ int run_digest(const CommandArguments &arguments);
 int run_inspect(const CommandArguments &arguments);
 int run_token(const CommandArguments &arguments);
 int run_open(const CommandArguments &arguments);
+#ifdef FOLIO_HOST_VIDEO
+int run_protect_video(const CommandArguments &arguments);
+int run_unprotect_video(const CommandArguments &arguments);
+#endif
 
 }  // namespace folio_host
 

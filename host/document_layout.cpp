@@ -1,11 +1,14 @@
 #include "document_layout.h"
 
+#include <initializer_list>
+
 namespace folio_host {
 
 const char *kind_name(DocumentKind kind) {
   switch (kind) {
     case DocumentKind::pdf: return "pdf";
     case DocumentKind::image: return "image";
+    case DocumentKind::video: return "video";
   }
   return "?";
 }
@@ -18,14 +21,28 @@ const char *variant_name(ContainerVariant variant) {
   return "?";
 }
 
-bool parse_kind(const std::string &name, DocumentKind &kind) {
-  for (DocumentKind known : {DocumentKind::pdf, DocumentKind::image}) {
+namespace {
+
+bool parse_kind_among(std::initializer_list<DocumentKind> kinds, const std::string &name,
+                      DocumentKind &kind) {
+  for (DocumentKind known : kinds) {
     if (name == kind_name(known)) {
       kind = known;
       return true;
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool parse_kind(const std::string &name, DocumentKind &kind) {
+  return parse_kind_among({DocumentKind::pdf, DocumentKind::image}, name, kind);
+}
+
+bool parse_recorded_kind(const std::string &name, DocumentKind &kind) {
+  return parse_kind_among({DocumentKind::pdf, DocumentKind::image, DocumentKind::video}, name,
+                          kind);
 }
 
 bool parse_variant(const std::string &name, ContainerVariant &variant) {

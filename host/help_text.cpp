@@ -65,6 +65,31 @@ const CommandHelp kCommandHelp[] = {
      "  --key-file <file>  the key file of <protected file> (required)\n"
      "  --watermark <text> one line of text the viewer tiles over every page\n"
      "  --viewer <program> the viewer to start (run directly, not through a shell)\n"},
+#ifdef FOLIO_HOST_VIDEO
+    {"protect-video", "folio-host protect-video <in> <out> [--key-file <file>] [--verbose]",
+     "Rewrites the media file <in> as the protected video <out>: a header stream\n"
+     "holding a 512-byte header block (the nonce and the content key wrapped under\n"
+     "the viewers' built-in token key), then the video, audio and subtitle streams\n"
+     "of <in> packet for packet. Video packets after the first second or so are\n"
+     "enciphered with AES-256 under a fresh random content key; the rest stays\n"
+     "clear. <out> must end in .mp4: other containers cannot carry the header\n"
+     "stream, or (MPEG-TS) do not give enciphered packets back as stored.\n"
+     "The kind (video), the key, the nonce, and the size and MD5 digest of <in> go\n"
+     "to the key file (mode 0600). Keep it secret. Both files appear only when the\n"
+     "whole operation succeeded.\n",
+     "  --key-file <file>  where the key file goes (default <out>.key)\n"
+     "  --verbose          show FFmpeg's descriptions of the input and output\n"
+     "                     (otherwise only its errors)\n"},
+    {"unprotect-video", "folio-host unprotect-video <in> <out> --key-file <file> [--verbose]",
+     "Writes the clear form of the protected video <in> to <out>, in the container\n"
+     "that <out>'s extension names: the header stream is left out and every\n"
+     "enciphered video packet is deciphered. The key file must be the one\n"
+     "protect-video wrote for <in>: its nonce (and key) must be those of the\n"
+     "header block <in> carries.\n",
+     "  --key-file <file>  the key file of <in> (required)\n"
+     "  --verbose          show FFmpeg's descriptions of the input and output\n"
+     "                     (otherwise only its errors)\n"},
+#endif
 };
 
 const CommandHelp *find_help(const std::string &command) {
@@ -72,6 +97,19 @@ const CommandHelp *find_help(const std::string &command) {
     if (command == help.name) return &help;
   return nullptr;
 }
+
+#ifdef FOLIO_HOST_VIDEO
+#define VIDEO_COMMANDS_HELP                                                               \
+  "  protect-video <in> <out>                protect the media file <in> as the video\n" \
+  "                                          <out> (.mp4); its key goes to\n"            \
+  "                                          <out>.key (--key-file <file>)\n"            \
+  "  unprotect-video <in> <out> --key-file <file>\n"                                     \
+  "                                          restore a protected video\n"
+#define VIDEO_COMMAND_NAMES ", protect-video, unprotect-video"
+#else
+#define VIDEO_COMMANDS_HELP ""
+#define VIDEO_COMMAND_NAMES ""
+#endif
 
 const char kToolHelp[] =
     "folio-host - protect documents, and restore them with their key files\n"
@@ -94,6 +132,7 @@ const char kToolHelp[] =
     "  open <protected file> --key-file <file>\n"
     "                                          show a protected file in the viewer\n"
     "                                          (--watermark <text>, --viewer <program>)\n"
+    VIDEO_COMMANDS_HELP
     "\n"
     "Options:\n"
     "  -h, --help   show this help, or a command's help after its name\n"
@@ -117,7 +156,7 @@ std::string short_usage(const std::string &command) {
     return std::string("Usage: ") + help->synopsis + "\nTry 'folio-host " + command +
            " --help' for more information.\n";
   return "Usage: folio-host <command> [options] [arguments]\n"
-         "Commands: protect, unprotect, digest, inspect, token, open.\n"
+         "Commands: protect, unprotect, digest, inspect, token, open" VIDEO_COMMAND_NAMES ".\n"
          "Try 'folio-host --help' for more information.\n";
 }
 

@@ -109,7 +109,8 @@ std::string format_key_file(const KeyMaterial &material, const std::string &prot
   text += "# folio-host key file: keep it secret, it deciphers " + protected_name + "\n";
   text += std::string("format: ") + kFormatLine + "\n";
   text += std::string("kind: ") + kind_name(material.kind) + "\n";
-  text += std::string("variant: ") + variant_name(material.variant) + "\n";
+  if (material.kind != DocumentKind::video)
+    text += std::string("variant: ") + variant_name(material.variant) + "\n";
   text += "key: " + to_hex(material.key.data(), material.key.size()) + "\n";
   text += "nonce: " + to_base64(material.nonce.data(), material.nonce.size()) + "\n";
   text += "size: " + std::to_string(material.size) + "\n";
@@ -117,7 +118,11 @@ std::string format_key_file(const KeyMaterial &material, const std::string &prot
   return text;
 }
 
-KeyMaterial parse_key_file(const std::string &text, const std::string &path) {
+namespace {
+
+// A key file of any kind: a document's with its variant, or a video's,
+// which has none.
+KeyMaterial parse_any_key_file(const std::string &text, const std::string &path) {
   const auto fields = read_fields(text, path);
   const auto field = [&](const char *name) -> const std::string & {
     const auto it = fields.find(name);
@@ -130,12 +135,17 @@ KeyMaterial parse_key_file(const std::string &text, const std::string &path) {
     throw Failure(path, "unsupported key file format '" + field("format") + "'");
   KeyMaterial material;
   const auto kind = fields.find("kind");
-  if (kind != fields.end() && !parse_kind(kind->second, material.kind))
+  if (kind != fields.end() && !parse_recorded_kind(kind->second, material.kind))
     throw Failure(path, "unsupported document kind '" + kind->second + "'");
-  if (!parse_variant(field("variant"), material.variant))
-    throw Failure(path, "unsupported key variant '" + field("variant") + "'");
-  if (material.kind == DocumentKind::image && carries_header(material.variant))
-    throw Failure(path, "corrupt key file (an image is never v1: images carry no header)");
+  if (material.kind == DocumentKind::video) {
+    if (fields.count("variant"))
+      throw Failure(path, "corrupt key file (a video has no variant)");
+  } else {
+    if (!parse_variant(field("variant"), material.variant))
+      throw Failure(path, "unsupported key variant '" + field("variant") + "'");
+    if (material.kind == DocumentKind::image && carries_header(material.variant))
+      throw Failure(path, "corrupt key file (an image is never v1: images carry no header)");
+  }
   if (!from_hex(field("key"), material.key.data(), material.key.size()))
     throw Failure(path, "corrupt key file (the key is not 64 hexadecimal digits)");
   if (!from_base64(field("nonce"), material.nonce.data(), material.nonce.size()))
@@ -147,7 +157,9 @@ KeyMaterial parse_key_file(const std::string &text, const std::string &path) {
   return material;
 }
 
-KeyMaterial read_key_file(const std::string &path) {
+using KeyFileParser = KeyMaterial (*)(const std::string &text, const std::string &path);
+
+KeyMaterial read_and_parse(const std::string &path, KeyFileParser parse) {
   // Non-blocking so that a FIFO given by mistake is refused, not waited on.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw Failure(path, error_text(errno));
@@ -172,7 +184,29 @@ KeyMaterial read_key_file(const std::string &path) {
     if (text.value.size() > kMaxKeyFileBytes) fail("not a key file (far too large)");
   }
   ::close(fd);
-  return parse_key_file(text.value, path);
+  return parse(text.value, path);
+}
+
+}  // namespace
+
+KeyMaterial parse_key_file(const std::string &text, const std::string &path) {
+  KeyMaterial material = parse_any_key_file(text, path);
+  if (material.kind == DocumentKind::video)
+    throw Failure(path, "is the key file of a video, not of a document (unprotect-video reads it)");
+  return material;
+}
+
+KeyMaterial parse_video_key_file(const std::string &text, const std::string &path) {
+  KeyMaterial material = parse_any_key_file(text, path);
+  if (material.kind != DocumentKind::video)
+    throw Failure(path, "is the key file of a document, not of a video (unprotect reads it)");
+  return material;
+}
+
+KeyMaterial read_key_file(const std::string &path) { return read_and_parse(path, parse_key_file); }
+
+KeyMaterial read_video_key_file(const std::string &path) {
+  return read_and_parse(path, parse_video_key_file);
 }
 
 }  // namespace folio_host

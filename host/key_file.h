@@ -1,7 +1,10 @@
 // The key file that protect writes next to a protected file and unprotect
 // and token read back: a short text of "name: value" lines holding the
 // document's kind and layout, the content key, the nonce, and the size and
-// MD5 digest of the plaintext.
+// MD5 digest of the plaintext. protect-video writes the same for a video,
+// without a variant; its size and digest are those of the source file, a
+// record of what was protected (restoring rewrites the container, so the
+// restored file's bytes differ from the source's).
 #ifndef FOLIO_HOST_KEY_FILE_H
 #define FOLIO_HOST_KEY_FILE_H
 
@@ -36,14 +39,20 @@ struct KeyMaterial {
 // the comment that says what the key deciphers.
 std::string format_key_file(const KeyMaterial &material, const std::string &protected_name);
 
-// Parses a key file's text. Throws Failure (naming path) for anything that
-// is not a complete, well-formed key file of a known format, kind and
-// variant, or that records an image laid out as v1. A key file without a
-// kind line (written before kinds existed) is a PDF's.
+// Parses a document's key file text. Throws Failure (naming path) for
+// anything that is not a complete, well-formed key file of a known format,
+// kind and variant, that records an image laid out as v1, or that is a
+// video's. A key file without a kind line (written before kinds existed)
+// is a PDF's.
 KeyMaterial parse_key_file(const std::string &text, const std::string &path);
 
-// Reads and parses the key file at path; throws Failure naming path.
+// The same for a video's key file: kind video and no variant line. Throws
+// Failure (naming path) for a document's key file too.
+KeyMaterial parse_video_key_file(const std::string &text, const std::string &path);
+
+// Read and parse the key file at path; throw Failure naming path.
 KeyMaterial read_key_file(const std::string &path);
+KeyMaterial read_video_key_file(const std::string &path);
 
 }  // namespace folio_host
 

@@ -1,0 +1,17 @@
+// Progress reports of a transcode to the callback the calling thread
+// registered (video_crypt_set_progress).
+#ifndef CINELOCK_TRANSCODE_PROGRESS_H
+#define CINELOCK_TRANSCODE_PROGRESS_H
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace cinelock {
+
+// Reports how far reading input has got; nothing when no callback is set.
+void report_progress(AVFormatContext *input);
+
+}  // namespace cinelock
+
+#endif

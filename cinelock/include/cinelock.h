@@ -1,0 +1,189 @@
+/*
+ * cinelock.h - video protection library
+ *
+ * cinelock turns an ordinary media file into a protected video and back,
+ * and reads back the header block that a protected video carries.
+ *
+ * THE PROTECTED FORMAT
+ *   A protected video is a file in an ordinary container, holding:
+ *     - stream 0, the header stream: a data stream (codec AV_CODEC_ID_BIN_DATA)
+ *       whose single packet is the caller's header block, stored verbatim;
+ *     - streams 1..n: the input's video, audio and subtitle streams, packet
+ *       for packet, in input order. Other input streams are left out.
+ *   Video packets whose decode time, in whole seconds rounded to nearest,
+ *   exceeds CINELOCK_CLEAR_LEAD_SECONDS are enciphered with AES in counter
+ *   mode at keystream offset O = the packet's decode time in its stream's
+ *   time-base units, and carry an 8-byte trailer holding O little-endian:
+ *   stored length = clear length + CINELOCK_TRAILER_BYTES. Earlier video
+ *   packets (the clear lead-in, about 1.5 s) and all audio and subtitle
+ *   packets are stored in clear and unchanged. A file is recognised as
+ *   protected by its header stream alone.
+ *
+ *   The counter block for offset O is the 8 nonce bytes followed by O / 16
+ *   as a big-endian 64-bit number; the first keystream byte used is byte
+ *   O % 16 of that block: the keystream of the document library at stream
+ *   offset O.
+ *
+ * CONTAINERS
+ *   Output: MP4 (.mp4) only. It is the one container that keeps the header
+ *   stream and gives every enciphered packet back as it was stored:
+ *   Matroska, MOV, NUT, FLV and the .m4v muxer refuse a data stream, AVI
+ *   drops it on reading, and MPEG-TS re-frames H.264 and MPEG-4 video on
+ *   reading by searching for start codes, which merges enciphered packets.
+ *   Encrypting to any other name fails ("Could not create output context").
+ *   Input: anything FFmpeg can read. H.264 in start-code form (from MPEG-TS)
+ *   is rewritten into MP4's length-prefixed form before it is enciphered;
+ *   H.265 in start-code form and AV1, which the MP4 muxer would rewrite
+ *   after encryption, are refused. Restored (clear) files may be written in
+ *   any container.
+ *
+ * CONVENTIONS
+ *   - The format functions are stateless and synchronous: each opens its
+ *     input, works on the calling thread and closes everything before it
+ *     returns. They return CINELOCK_OK (0) or CINELOCK_FAILED (1).
+ *   - Diagnostics go to FFmpeg's log (av_log without a context), so a host
+ *     sees them through av_log_set_callback / av_log_set_level.
+ *   - Paths are NUL-terminated and handed to FFmpeg unchanged (UTF-8 here).
+ *   - Buffers belong to the caller; nothing is kept after a call returns.
+ *   - An output left half-written by a failure is not removed.
+ *
+ * KEYS AND HEADER BLOCKS
+ *   The format functions take the raw key (keybits 128, 192 or 256) and the
+ *   8-byte nonce. A host that keeps both in a 512-byte header block, as the
+ *   protected document header does (magic, version, marker, wrapped content
+ *   key at byte 48, nonce at byte 96, CRC-32 at byte 508), uses the helpers
+ *   at the end of this file:
+ *
+ *     unsigned char header[512]; int length = sizeof header;
+ *     video_header_block_create(header, &length);       fresh random nonce
+ *     video_crypt_encrypt(in, out, key, 256, header + 96, header, 512);
+ *     video_set_keycipher(wrapped_key, 32, header, &length);
+ *
+ *   and later, to play or decrypt, takes the nonce back out with
+ *   video_header_block_nonce. A program that hands the library a "video key
+ *   block" (a 32-bit key length in bits followed by the key bytes) passes
+ *   block + 4 as the key and the block's first word as keybits.
+ */
+#ifndef CINELOCK_H
+#define CINELOCK_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#if defined(CINELOCK_BUILDING)
+#define CINELOCK_API __declspec(dllexport)
+#else
+#define CINELOCK_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
+#define CINELOCK_API __attribute__((visibility("default")))
+#else
+#define CINELOCK_API
+#endif
+
+/* ---- Results and sizes ---------------------------------------------------- */
+
+#define CINELOCK_OK                  0
+#define CINELOCK_FAILED              1
+#define CINELOCK_NONCE_BYTES         8
+#define CINELOCK_TRAILER_BYTES       8   /* keystream offset after an encrypted packet */
+#define CINELOCK_CLEAR_LEAD_SECONDS  1   /* video packets up to this (rounded) stay clear */
+#define CINELOCK_HEADER_BLOCK_BYTES  512 /* the header block the helpers below build */
+#define CINELOCK_KEY_CIPHER_MAX      48  /* wrapped key bytes a header block holds */
+
+/* Results of the header-block helpers: the values of the document library's
+ * codes with the same meaning. */
+#define CINELOCK_HEADER_ERR_ARGUMENT 0x00020000 /* null pointer, or size below 512 */
+#define CINELOCK_HEADER_ERR_SIZE     0x00020002 /* key cipher over 48 bytes, or negative */
+#define CINELOCK_HEADER_ERR_RANDOM   0x00020004 /* the system's random source failed */
+#define CINELOCK_HEADER_ERR_CRC      0x00020007 /* not an intact header block */
+#define CINELOCK_HEADER_ERR_VIDEO    0x00020008 /* the file cannot be read as a video */
+#define CINELOCK_HEADER_ERR_MISMATCH 0x00020009 /* the file's own header block has another nonce */
+
+/* ---- Protecting and restoring files -------------------------------------- */
+
+/* Writes output_path, in the container its name selects, as the protected
+ * form of input_path: header_len bytes of header in the header stream, video
+ * packets enciphered under key (keybits / 8 bytes) and nonce (8 bytes).
+ * Packets whose decode time is unset or not above the previous one written
+ * to their stream are left out. Fails for a null key, keybits other than
+ * 128/192/256, a null header or header_len <= 0, or any FFmpeg failure. */
+CINELOCK_API int video_crypt_encrypt(const char *input_path, const char *output_path,
+                                     const unsigned char *key, int keybits,
+                                     const unsigned char *nonce, const unsigned char *header,
+                                     int header_len);
+
+/* Writes output_path in clear form from the protected input_path: the header
+ * stream is left out and every enciphered video packet is deciphered and
+ * loses its trailer. A stored packet too short to hold a trailer is left out
+ * (with a log line). A clear input logs "Video not encrypted!", writes
+ * nothing and returns CINELOCK_OK. */
+CINELOCK_API int video_crypt_decrypt(const char *input_path, const char *output_path,
+                                     const unsigned char *key, int keybits,
+                                     const unsigned char *nonce);
+
+/* Copies the header block of the protected file at path into buffer.
+ * *length: in, the capacity of buffer (buffer may be null); out, the header
+ * block's length, also when the buffer is too small ("buffer too small",
+ * CINELOCK_FAILED: call again with that capacity). A file without a header
+ * stream, or whose header stream has no packet, fails with "file header not
+ * found". */
+CINELOCK_API int video_crypt_getheader(const char *path, unsigned char *buffer, int *length);
+
+/* As video_crypt_getheader, and also writes the container's duration in
+ * whole seconds (truncated) to *duration_seconds, 0 when the container does
+ * not know it. The duration is written as soon as the file's streams are
+ * read, so also when the header is then not found. */
+CINELOCK_API int video_crypt_get_infor(const char *path, unsigned char *buffer, int *length,
+                                       int *duration_seconds);
+
+/* Progress of video_crypt_encrypt and video_crypt_decrypt on the calling
+ * thread: called after each packet read, with the input bytes consumed so
+ * far and the input's size (-1 when unknown). Registered per thread; a
+ * null callback stops the reports. The callback must not call back into
+ * the format functions. */
+typedef void (*video_crypt_progress_fn)(void *context, int64_t bytes_done, int64_t bytes_total);
+CINELOCK_API void video_crypt_set_progress(video_crypt_progress_fn callback, void *context);
+
+/* ---- Header blocks ---------------------------------------------------------- */
+
+/* Fills header with a fresh 512-byte header block: magic, version, marker,
+ * a nonce from the system's random source, no key cipher, sealed with its
+ * CRC. *header_len: in, the capacity (at least 512); out, 512.
+ * Returns CINELOCK_OK, CINELOCK_HEADER_ERR_ARGUMENT or
+ * CINELOCK_HEADER_ERR_RANDOM. */
+CINELOCK_API int video_header_block_create(unsigned char *header, int *header_len);
+
+/* Copies the 8-byte nonce out of an intact header block (header_len at
+ * least 512; bytes past 512 are ignored).
+ * Returns CINELOCK_OK, CINELOCK_HEADER_ERR_ARGUMENT or CINELOCK_HEADER_ERR_CRC. */
+CINELOCK_API int video_header_block_nonce(const unsigned char *header, int header_len,
+                                          unsigned char nonce[CINELOCK_NONCE_BYTES]);
+
+/* Stores length bytes of wrapped key (keycipher) in the header block in
+ * place and reseals it; the document library's DocSetKeyCipher contract.
+ * *header_len: in, the capacity (at least 512); out, 512.
+ * Returns CINELOCK_OK, CINELOCK_HEADER_ERR_ARGUMENT, CINELOCK_HEADER_ERR_CRC
+ * (the block was not intact; nothing changed) or CINELOCK_HEADER_ERR_SIZE. */
+CINELOCK_API int video_set_keycipher(const unsigned char *keycipher, int length,
+                                     unsigned char *header, int *header_len);
+
+/* Writes the duration of the video at path in whole seconds to *seconds
+ * (0 when the container does not know it), after checking that header is
+ * an intact header block (header_len at least 512) and, when the file is
+ * protected, that the file's own header block carries the same nonce (so
+ * the header's key and nonce can decipher it).
+ * Returns CINELOCK_OK, CINELOCK_HEADER_ERR_ARGUMENT, CINELOCK_HEADER_ERR_CRC,
+ * CINELOCK_HEADER_ERR_VIDEO or CINELOCK_HEADER_ERR_MISMATCH. */
+CINELOCK_API int video_get_timespan(const char *path, const unsigned char *header, int header_len,
+                                    int *seconds);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* CINELOCK_H */

@@ -1,0 +1,90 @@
+// unprotect-video: restore the clear form of a protected video with its key
+// file, once the video's own header block shows that the key file is its.
+#include <cstdio>
+
+#include "cinelock.h"
+#include "commands.h"
+#include "input_file.h"
+#include "key_file.h"
+#include "media_log.h"
+#include "media_source_check.h"
+#include "messages.h"
+#include "video_container.h"
+#include "video_header_block.h"
+#include "video_output.h"
+#include "video_pass_progress.h"
+
+namespace folio_host {
+
+namespace {
+
+constexpr int kContentKeyBits = 8 * static_cast<int>(kContentKeyBytes);
+
+void check_output_container(const std::string &out) {
+  if (!names_known_container(out))
+    throw Failure(out, "its extension names no container FFmpeg can write (use e.g. .mp4)");
+}
+
+std::string not_ours(const std::string &key_path) {
+  return "key file does not belong to this video (" + key_path + ")";
+}
+
+// The video's header block must carry the key file's nonce, and the key
+// file's key when it holds a wrapped one: a wrong key would otherwise give
+// a file of garbage pictures with no error at all.
+void check_belongs(const InputFile &input, const KeyMaterial &material,
+                   const std::string &key_path) {
+  VideoHeaderBlock header{};
+  switch (read_video_header_block(input.path(), header)) {
+    case HeaderBlockRead::found: break;
+    case HeaderBlockRead::none: throw Failure(input.path(), "is not a protected video");
+    case HeaderBlockRead::wrong_length:
+      throw Failure(input.path(), "header block is damaged (not 512 bytes long)");
+  }
+  if (video_header_nonce(header, input.path()) != material.nonce ||
+      !wraps_key(header, material.key))
+    throw Failure(input.path(), not_ours(key_path));
+}
+
+void decrypt_video(const InputFile &input, const KeyMaterial &material,
+                   const PendingVideoOutput &output) {
+  const VideoPassProgress progress("restoring " + input.path(), input.size());
+  const int code = video_crypt_decrypt(
+      ffmpeg_file_url(input.path()).c_str(), ffmpeg_file_url(output.temporary_path()).c_str(),
+      material.key.data(), kContentKeyBits, material.nonce.data());
+  if (code != CINELOCK_OK) {
+    end_media_log_line();
+    throw Failure(input.path(), "the video library could not restore it");
+  }
+  // The library succeeds without writing anything for a clear input.
+  if (output.current_size() == 0) throw Failure(input.path(), "is not a protected video");
+}
+
+}  // namespace
+
+int run_unprotect_video(const CommandArguments &arguments) {
+  const std::string &in = arguments.operands[0];
+  const std::string &out = arguments.operands[1];
+  const std::string *key_path = arguments.option("--key-file");
+  if (!key_path) throw UsageError(arguments.command, "missing --key-file");
+  check_output_container(out);
+  set_media_log_verbosity(arguments.option("--verbose") != nullptr);
+
+  const KeyMaterial material = read_video_key_file(*key_path);
+  const InputFile input(in);
+  if (input.is_same_file_as(out)) throw Failure(out, "is the input file itself");
+  if (names_same_file(out, *key_path)) throw Failure(out, "is the key file itself");
+  check_media_source(in);
+  check_belongs(input, material, *key_path);
+
+  PendingVideoOutput output(out);
+  decrypt_video(input, material, output);
+  input.check_unchanged("it was being restored");
+  output.finish(default_file_mode());
+  output.commit(nullptr);
+
+  std::printf("restored %s\n", out.c_str());
+  return kExitSuccess;
+}
+
+}  // namespace folio_host

@@ -1,0 +1,116 @@
+#include "video_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "messages.h"
+#include "path_names.h"
+#include "video_container.h"
+
+namespace folio_host {
+
+namespace {
+
+constexpr char kUniqueMarker[] = "XXXXXX";
+
+std::string temporary_template(const std::string &destination) {
+  const std::string name = file_name_of(destination);
+  if (name.empty()) throw Failure(destination, error_text(EISDIR));
+  const std::string directory = directory_of(destination);
+  return (directory == "/" ? "" : directory) + "/." + name + "." + kUniqueMarker +
+         extension_of(destination);
+}
+
+void reject_directory(const std::string &destination) {
+  struct stat existing {};
+  if (::stat(destination.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+    throw Failure(destination, error_text(EISDIR));
+}
+
+// FFmpeg opens the file by name later; it only has to exist, so that the
+// name is ours and its mode stays 0600 until the video is complete.
+void create_temporary(std::string &path, const std::string &destination) {
+  std::vector<char> name(path.begin(), path.end());
+  name.push_back('\0');
+  const int suffix_length = static_cast<int>(extension_of(destination).size());
+  const int fd = ::mkostemps(name.data(), suffix_length, O_CLOEXEC);
+  if (fd < 0)
+    throw Failure(destination, "cannot create a file in '" + directory_of(destination) +
+                                   "': " + error_text(errno));
+  ::close(fd);
+  path.assign(name.data());
+}
+
+// A rename is only durable once the directory entry itself reaches the disk.
+void sync_directory(const std::string &directory) {
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+PendingVideoOutput::PendingVideoOutput(std::string destination)
+    : destination_(std::move(destination)),
+      temporary_(temporary_template(destination_)),
+      cleanup_(temporary_) {
+  reject_directory(destination_);
+  // Blocked so that an interrupt cannot fall between creating the file and
+  // recording its real name.
+  InterruptsBlocked blocked;
+  create_temporary(temporary_, destination_);
+  cleanup_.replace(temporary_);
+}
+
+PendingVideoOutput::~PendingVideoOutput() {
+  if (!settled_) ::unlink(temporary_.c_str());
+}
+
+std::uint64_t PendingVideoOutput::current_size() const {
+  struct stat now {};
+  if (::stat(temporary_.c_str(), &now) != 0) return 0;
+  return static_cast<std::uint64_t>(now.st_size);
+}
+
+void PendingVideoOutput::finish(mode_t mode) {
+  const int fd = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) throw Failure(destination_, error_text(errno));
+  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+    const int error = errno;
+    ::close(fd);
+    throw Failure(destination_, error_text(error));
+  }
+  if (::close(fd) != 0) throw Failure(destination_, error_text(errno));
+}
+
+void PendingVideoOutput::commit(PendingOutput *companion) {
+  {
+    InterruptsBlocked blocked;
+    if (::rename(temporary_.c_str(), destination_.c_str()) != 0)
+      throw Failure(destination_, error_text(errno));
+    // Until the companion is in place too an interrupt must take this back.
+    cleanup_.replace(destination_);
+  }
+  if (companion) {
+    try {
+      commit_together({companion});
+    } catch (const Failure &) {
+      InterruptsBlocked blocked;
+      ::unlink(destination_.c_str());
+      settled_ = true;
+      cleanup_.release();
+      throw;
+    }
+  }
+  sync_directory(directory_of(destination_));
+  settled_ = true;
+  cleanup_.release();
+}
+
+}  // namespace folio_host

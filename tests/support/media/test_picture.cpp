@@ -1,0 +1,34 @@
+#include "support/media/test_picture.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace folio_test::media {
+
+void paint_test_picture(AVFrame *frame, long frame_number) {
+  const int width = frame->width;
+  const int height = frame->height;
+  const long shift = frame_number * 3;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t *row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+    for (int x = 0; x < width; ++x) row[x] = static_cast<std::uint8_t>((x + y + shift) & 0xff);
+  }
+  for (int y = 0; y < (height + 1) / 2; ++y) {
+    std::uint8_t *u = frame->data[1] + static_cast<std::ptrdiff_t>(y) * frame->linesize[1];
+    std::uint8_t *v = frame->data[2] + static_cast<std::ptrdiff_t>(y) * frame->linesize[2];
+    for (int x = 0; x < (width + 1) / 2; ++x) {
+      u[x] = static_cast<std::uint8_t>(128 + ((x + shift) & 0x3f) - 32);
+      v[x] = static_cast<std::uint8_t>(128 + ((y + shift) & 0x3f) - 32);
+    }
+  }
+  const int block = std::max(4, std::min(width, height) / 4);
+  const int block_x = static_cast<int>((frame_number * 7) % std::max(1, width - block));
+  const int block_y = static_cast<int>((frame_number * 5) % std::max(1, height - block));
+  const auto shade = static_cast<std::uint8_t>(200 + frame_number % 50);
+  for (int y = block_y; y < std::min(height, block_y + block); ++y) {
+    std::fill_n(frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0] + block_x,
+                std::min(block, width - block_x), shade);
+  }
+}
+
+}  // namespace folio_test::media
