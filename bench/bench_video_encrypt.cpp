@@ -2,7 +2,7 @@
 // to the same container, timed in one process in the same run: the cost of
 // protecting a video beyond re-muxing it.
 //
-//   bench_video_encrypt [--input FILE]   default: a 1280x720 H.264 + AAC
+//   bench_video_encrypt [--input FILE]   default: a 1920x1080 H.264 + AAC
 //                                        clip of about 100 MiB, made once
 //                                        in the scratch directory
 //   BENCH_DIR=dir                        where scratch files go
@@ -42,10 +42,12 @@ double mebibytes(const std::string &path) {
 
 bool make_input(const std::string &path) {
   folio_test::media::ClipOptions options;
-  options.seconds = 40;
-  options.width = 1280;
-  options.height = 720;
-  options.video_bit_rate = 20'000'000;
+  // The generator's pictures are simple: size and bit rate are what make
+  // the file about 100 MiB.
+  options.seconds = 28;
+  options.width = 1920;
+  options.height = 1080;
+  options.video_bit_rate = 400'000'000;
   std::printf("making a %.0f s %dx%d H.264 + AAC clip...\n", options.seconds, options.width,
               options.height);
   std::fflush(stdout);

@@ -7,6 +7,8 @@
 #include "format/annexb_to_avcc.h"
 #include "format/media_log.h"
 #include "format/packet_cipher.h"
+#include "format/packet_reader.h"
+#include "format/packet_sealer.h"
 #include "format/remuxer.h"
 #include "format/stream_kinds.h"
 #include "format/transcode_progress.h"
@@ -16,6 +18,12 @@ namespace cinelock {
 namespace {
 
 constexpr int kHeaderStream = 0;
+
+// The header stream gets its one packet before any other, so the muxer's
+// interleaving would wait for a second one that never comes and buffer
+// max_interleave_delta (10 s by default) of every other stream. MP4 keeps
+// each stream's packets apart, so a short span is enough.
+constexpr std::int64_t kInterleaveSpanUs = 500'000;
 
 // The one container that both keeps the header stream and hands every
 // sealed packet back as it was stored: Matroska, MOV, NUT, FLV and the
@@ -88,20 +96,34 @@ int copy_packets(Remuxer &remux, const std::vector<int> &map,
   AVFormatContext *output = remux.output();
   Packet packet;
   if (!packet) return AVERROR(ENOMEM);
+  PacketSealer sealer(cipher);
   std::vector<std::int64_t> last_dts(output->nb_streams, AV_NOPTS_VALUE);
 
+  // What the loop needs of the input streams, taken before the reader
+  // starts: the map covers exactly these, later streams are left out.
+  struct Source {
+    AVRational time_base;
+    bool video;
+  };
+  std::vector<Source> sources;
+  for (int i = 0; i + 1 < static_cast<int>(map.size()); ++i)
+    sources.push_back({input->streams[i]->time_base,
+                       input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO});
+  const std::int64_t input_size = input->pb ? avio_size(input->pb) : -1;
+
+  PacketReader reader(input);
   int result;
-  while ((result = av_read_frame(input, packet.get())) >= 0) {
-    report_progress(input);
+  std::int64_t position = 0;
+  while ((result = reader.next(packet.get(), &position)) >= 0) {
+    report_progress(position, input_size);
     const int source = packet->stream_index;
-    if (source >= static_cast<int>(input->nb_streams) || map[source] < 0) {
+    if (source >= static_cast<int>(sources.size()) || map[source] < 0) {
       av_packet_unref(packet.get());
       continue;
     }
-    const AVStream *in = input->streams[source];
     const AVStream *out = output->streams[map[source]];
     packet->stream_index = map[source];
-    av_packet_rescale_ts(packet.get(), in->time_base, out->time_base);
+    av_packet_rescale_ts(packet.get(), sources[source].time_base, out->time_base);
     packet->pos = -1;
 
     std::int64_t &last = last_dts[map[source]];
@@ -114,8 +136,8 @@ int copy_packets(Remuxer &remux, const std::vector<int> &map,
     if (preparations[map[source]] == Preparation::annexb_to_avcc &&
         (result = convert_annexb_packet(packet.get())) < 0)
       break;
-    if (in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && past_clear_lead(packet->dts, out->time_base)) {
-      if ((result = cipher.seal(packet.get(), packet->dts)) < 0) break;
+    if (sources[source].video && past_clear_lead(packet->dts, out->time_base)) {
+      if ((result = sealer.seal(packet.get(), packet->dts)) < 0) break;
     }
     if ((result = av_interleaved_write_frame(output, packet.get())) < 0) {
       log_error("Error muxing packet %s\n", error_text(result).text);
@@ -162,6 +184,7 @@ int encrypt_media(const char *input_path, const char *output_path, const PacketC
     if (const int result = prepare_stream(added, preparations[map[i]]); result < 0) return result;
   }
 
+  remux.output()->max_interleave_delta = kInterleaveSpanUs;
   if (const int result = remux.start_output(); result < 0) return result;
   int result = write_header_packet(remux.output(), header, header_len);
   if (result >= 0) result = copy_packets(remux, map, preparations, cipher);

@@ -14,10 +14,6 @@ namespace cinelock {
 
 namespace {
 
-void put_le64(std::uint8_t *p, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 std::int64_t get_le64(const std::uint8_t *p) {
   std::uint64_t value = 0;
   for (int i = 7; i >= 0; --i) value = value << 8 | p[i];
@@ -54,13 +50,9 @@ PacketCipher::PacketCipher(const unsigned char *key, int keybits,
 
 PacketCipher::~PacketCipher() { aes_free(&schedule_); }
 
-int PacketCipher::seal(AVPacket *packet, std::int64_t dts) const {
-  const int length = packet->size;
-  // Growing first leaves one writable buffer to cipher in place.
-  if (const int result = av_grow_packet(packet, kTrailerBytes); result < 0) return result;
-  aes_crypt_ctr(&schedule_, AES_ENCRYPT, length, nonce_, dts, packet->data, packet->data);
-  put_le64(packet->data + length, static_cast<std::uint64_t>(dts));
-  return 0;
+void PacketCipher::apply(const std::uint8_t *input, std::uint8_t *output, int length,
+                         std::int64_t offset) const {
+  aes_crypt_ctr(&schedule_, AES_ENCRYPT, length, nonce_, offset, input, output);
 }
 
 bool PacketCipher::open(AVPacket *packet) const {
@@ -68,7 +60,7 @@ bool PacketCipher::open(AVPacket *packet) const {
   if (av_packet_make_writable(packet) < 0) return false;
   const int length = packet->size - kTrailerBytes;
   const std::int64_t offset = get_le64(packet->data + length);
-  aes_crypt_ctr(&schedule_, AES_ENCRYPT, length, nonce_, offset, packet->data, packet->data);
+  apply(packet->data, packet->data, length, offset);
   av_shrink_packet(packet, length);
   return true;
 }

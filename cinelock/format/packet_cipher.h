@@ -43,9 +43,8 @@ class PacketCipher {
   // (an unciphered "sealed" packet would leak its contents).
   bool ready() const { return schedule_.rounds != 0; }
 
-  // Enciphers the payload in place at keystream offset dts and appends the
-  // trailer. Returns 0 or an AVERROR (no memory to grow the packet).
-  int seal(AVPacket *packet, std::int64_t dts) const;
+  // output[i] = input[i] XOR keystream(offset + i); in place when equal.
+  void apply(const std::uint8_t *input, std::uint8_t *output, int length, std::int64_t offset) const;
 
   // Deciphers a sealed packet at the offset its trailer names and removes
   // the trailer. False, with the packet untouched, when it is too short to

@@ -21,8 +21,11 @@ thread_local ProgressCallback registered;
 
 void report_progress(AVFormatContext *input) {
   if (!registered.callback || !input->pb) return;
-  const std::int64_t size = avio_size(input->pb);
-  registered.callback(registered.context, avio_tell(input->pb), size < 0 ? -1 : size);
+  report_progress(avio_tell(input->pb), avio_size(input->pb));
+}
+
+void report_progress(std::int64_t position, std::int64_t total) {
+  if (registered.callback) registered.callback(registered.context, position, total < 0 ? -1 : total);
 }
 
 }  // namespace cinelock

@@ -1,0 +1,35 @@
+// What every player of the process shares: one window and renderer, one
+// audio device, the sizes handed to the window set-up. Made by
+// video_create_window, released by video_destroy_window.
+#ifndef CINELOCK_PROCESS_OUTPUT_H
+#define CINELOCK_PROCESS_OUTPUT_H
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace cinelock {
+
+struct ProcessOutput {
+  SDL_Window *window = nullptr;
+  SDL_Renderer *renderer = nullptr;
+  SDL_RendererInfo renderer_info{};
+  SDL_AudioDeviceID audio_dev = 0;
+  double display_scale = 1.0;
+  // The size given to video_create_window (later: the window's size after
+  // a resize), times display_scale. 0 means no limit.
+  int screen_width = 0;
+  int screen_height = 0;
+  // Rewritten by the default-window-size rule; 640 x 480 at first.
+  int default_width = 640;
+  int default_height = 480;
+  // av_gettime_relative() at the start of the last audio callback.
+  std::atomic<int64_t> audio_callback_time{0};
+};
+
+ProcessOutput &process_output();
+
+}  // namespace cinelock
+
+#endif
