@@ -182,6 +182,61 @@ CINELOCK_API int video_set_keycipher(const unsigned char *keycipher, int length,
 CINELOCK_API int video_get_timespan(const char *path, const unsigned char *header, int header_len,
                                     int *seconds);
 
+/* ---- Playing ------------------------------------------------------------------ */
+
+/* A player shows one protected (or clear) video in the process's window:
+ *
+ *   video_create_window(1024, 576, 1.0, native_window);   once per process
+ *   video_player *player = video_crypt_player_create(path, key, 256, nonce);
+ *   video_crypt_player_play(player);     blocks until the player ends
+ *   video_destroy_window();
+ *
+ * While video_crypt_player_play runs on the thread that owns the window,
+ * any thread may pause, resume, seek, ask the position or close: those
+ * calls only post requests to the player's event loop. Once
+ * video_crypt_player_play has returned, the handle is gone.
+ *
+ * One window, renderer and audio device serve the whole process, so one
+ * player plays at a time. Results: 0, or -1 for a null or ended handle. */
+
+typedef struct video_player video_player;
+
+/* Sets up the media layers and the window: SDL draws into native_window
+ * (an X11 window id here, a HWND on Windows) or, when it is null, into a
+ * borderless window of its own of width x height (640 x 480 for width 0).
+ * Sizes are multiplied by scale for the picture area. 0 or -1. */
+CINELOCK_API int video_create_window(int width, int height, double scale, void *native_window);
+CINELOCK_API void video_destroy_window(void);
+
+/* The host's own message pump, called at least every 10 ms while
+ * video_crypt_player_play runs, so that a host whose user interface shares
+ * the thread keeps working (on Linux SDL does not serve another toolkit's
+ * event queue). Null: none. */
+CINELOCK_API void video_set_message_pump(void (*pump)(void *context), void *context);
+
+/* A player for path, deciphering video packets with key (keybits 128, 192
+ * or 256; a null key plays a clear file) and the 8-byte nonce. Reading
+ * starts at once. Null when keybits is refused, video_create_window has
+ * not been called, or set-up fails. */
+CINELOCK_API video_player *video_crypt_player_create(const char *path, const unsigned char *key,
+                                                     int keybits, const unsigned char *nonce);
+
+/* Runs the player's event loop until the video has played to its end or
+ * the player is closed, then frees the player. 0, or -1 for a null handle. */
+CINELOCK_API int video_crypt_player_play(video_player *player);
+
+CINELOCK_API int video_crypt_player_pause(video_player *player);
+CINELOCK_API int video_crypt_player_resume(video_player *player);
+/* Seeks by seconds from the current position / to seconds from the start.
+ * A request posted while another is still pending is dropped. */
+CINELOCK_API int video_crypt_player_seek(video_player *player, int seconds);
+CINELOCK_API int video_crypt_player_seekto(video_player *player, int seconds);
+/* The position in whole seconds; INT_MIN (-2147483648) when unknown
+ * (nothing shown yet, just after a seek) or for a null handle. */
+CINELOCK_API int video_crypt_player_getpos(video_player *player);
+/* Asks the player to end; video_crypt_player_play then returns. */
+CINELOCK_API int video_crypt_player_close(video_player *player);
+
 #ifdef __cplusplus
 }
 #endif

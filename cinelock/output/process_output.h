@@ -21,9 +21,10 @@ struct ProcessOutput {
   // a resize), times display_scale. 0 means no limit.
   int screen_width = 0;
   int screen_height = 0;
-  // Rewritten by the default-window-size rule; 640 x 480 at first.
-  int default_width = 640;
-  int default_height = 480;
+  // Rewritten by the default-window-size rule (on the demux and video
+  // threads); 640 x 480 at first.
+  std::atomic<int> default_width{640};
+  std::atomic<int> default_height{480};
   // av_gettime_relative() at the start of the last audio callback.
   std::atomic<int64_t> audio_callback_time{0};
 };

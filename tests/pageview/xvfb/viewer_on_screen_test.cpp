@@ -12,7 +12,7 @@
 
 #include "support/files.h"
 #include "support/scratch_dir.h"
-#include "virtual_screen.h"
+#include "support/virtual_screen.h"
 
 namespace xvfb_test {
 namespace {

@@ -31,6 +31,26 @@ std::string hex(const unsigned char *bytes, unsigned length) {
   return out;
 }
 
+
+void append_samples(const AVFrame *frame, std::vector<std::uint8_t> &out) {
+  const auto format = static_cast<AVSampleFormat>(frame->format);
+  const int channels = frame->ch_layout.nb_channels;
+  const int sample_bytes = av_get_bytes_per_sample(format);
+  if (av_sample_fmt_is_planar(format)) {
+    const std::size_t plane_bytes = static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(sample_bytes);
+    for (int channel = 0; channel < channels; ++channel) {
+      const std::uint8_t *plane = frame->extended_data[channel];
+      out.insert(out.end(), plane, plane + plane_bytes);
+    }
+  } else {
+    const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(channels) *
+                              static_cast<std::size_t>(sample_bytes);
+    out.insert(out.end(), frame->extended_data[0], frame->extended_data[0] + bytes);
+  }
+}
+
+}  // namespace
+
 // MD5 of the visible bytes of every plane: each row's width in bytes, not
 // the decoder's padding after it.
 std::string picture_md5(const AVFrame *frame) {
@@ -60,25 +80,6 @@ std::string picture_md5(const AVFrame *frame) {
   if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1) throw std::runtime_error("MD5 digest failed");
   return hex(digest, length);
 }
-
-void append_samples(const AVFrame *frame, std::vector<std::uint8_t> &out) {
-  const auto format = static_cast<AVSampleFormat>(frame->format);
-  const int channels = frame->ch_layout.nb_channels;
-  const int sample_bytes = av_get_bytes_per_sample(format);
-  if (av_sample_fmt_is_planar(format)) {
-    const std::size_t plane_bytes = static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(sample_bytes);
-    for (int channel = 0; channel < channels; ++channel) {
-      const std::uint8_t *plane = frame->extended_data[channel];
-      out.insert(out.end(), plane, plane + plane_bytes);
-    }
-  } else {
-    const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) * static_cast<std::size_t>(channels) *
-                              static_cast<std::size_t>(sample_bytes);
-    out.insert(out.end(), frame->extended_data[0], frame->extended_data[0] + bytes);
-  }
-}
-
-}  // namespace
 
 std::vector<std::string> decoded_frame_digests(const std::string &path) {
   InputContextPtr input = open_input_file(path);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct AVFrame;
+
 namespace folio_test::media {
 
 struct StreamInfo {
@@ -44,6 +46,9 @@ MediaFile read_media(const std::string &path);
 // Throws std::runtime_error when there is no video stream or a packet
 // does not decode.
 std::vector<std::string> decoded_frame_digests(const std::string &path);
+
+// The digest decoded_frame_digests gives one decoded picture (an AVFrame).
+std::string picture_md5(const AVFrame *frame);
 
 // Decoded samples of the first audio stream, interleaved as the decoder
 // gives them (bytes of all planes in order).

@@ -1,4 +1,4 @@
-#include "virtual_screen.h"
+#include "support/virtual_screen.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,7 +1,7 @@
 // A private X server (Xvfb) for one test, whose screen the test reads back
 // from the server's frame buffer file, and the X tools run against it.
-#ifndef PAGEVIEW_TESTS_XVFB_VIRTUAL_SCREEN_H
-#define PAGEVIEW_TESTS_XVFB_VIRTUAL_SCREEN_H
+#ifndef FOLIO_TESTS_SUPPORT_VIRTUAL_SCREEN_H
+#define FOLIO_TESTS_SUPPORT_VIRTUAL_SCREEN_H
 
 #include <sys/types.h>
 

@@ -1,0 +1,116 @@
+// video_create_window and video_destroy_window: the process's window,
+// renderer and media layers.
+#include <cstdio>
+#include <cstdlib>
+
+#include "cinelock.h"
+#include "control/foreign_window.h"
+#include "control/player_events.h"
+#include "flush_marker.h"
+#include "output/process_output.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+}
+
+namespace cinelock {
+
+namespace {
+
+constexpr char kWindowTitle[] = "Zelvane pro";
+
+// OpenGL where the platform offers it; a platform without (a virtual
+// display without GL) still gets a window the software renderer can use.
+SDL_Window *create_window(int width, int height, Uint32 flags) {
+  SDL_Window *window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        width, height, flags | SDL_WINDOW_OPENGL);
+  if (!window)
+    window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                              height, flags);
+  return window;
+}
+
+SDL_Window *wrap_native_window(void *native_window) {
+  ProcessOutput &output = process_output();
+  // The foreign window takes the pixel format of a window of our own.
+  SDL_Window *model = create_window(output.default_width, output.default_height,
+                                    SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN);
+  if (model) {
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", static_cast<void *>(model));
+    SDL_SetHint(SDL_HINT_VIDEO_WINDOW_SHARE_PIXEL_FORMAT, address);
+  }
+  SDL_Window *window = SDL_CreateWindowFrom(native_window);
+  SDL_SetHint(SDL_HINT_VIDEO_WINDOW_SHARE_PIXEL_FORMAT, nullptr);
+  if (window) {
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    follow_foreign_window_size(window);
+  }
+  if (model) SDL_DestroyWindow(model);
+  return window;
+}
+
+}  // namespace
+
+}  // namespace cinelock
+
+extern "C" CINELOCK_API int video_create_window(int width, int height, double scale,
+                                                void *native_window) {
+  using namespace cinelock;
+  av_log_set_flags(AV_LOG_SKIP_REPEATED);
+  av_log_set_level(AV_LOG_ERROR);
+  avformat_network_init();
+  flush_marker_prepare();
+  if (!std::getenv("SDL_AUDIO_ALSA_SET_BUFFER_SIZE")) setenv("SDL_AUDIO_ALSA_SET_BUFFER_SIZE", "1", 1);
+
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER)) {
+    av_log(nullptr, AV_LOG_FATAL, "Could not initialize SDL - %s\n", SDL_GetError());
+    return -1;
+  }
+  SDL_EventState(SDL_SYSWMEVENT, SDL_IGNORE);
+  SDL_EventState(SDL_USEREVENT, SDL_IGNORE);
+
+  ProcessOutput &output = process_output();
+  output.display_scale = scale;
+  output.screen_width = static_cast<int>(width * scale);
+  output.screen_height = static_cast<int>(height * scale);
+
+  if (native_window) {
+    output.window = wrap_native_window(native_window);
+  } else {
+    output.window = create_window(width ? width : output.default_width.load(),
+                                  width ? height : output.default_height.load(),
+                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  }
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  if (output.window) {
+    output.renderer =
+        SDL_CreateRenderer(output.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!output.renderer) {
+      av_log(nullptr, AV_LOG_WARNING, "Failed to initialize a hardware accelerated renderer: %s\n",
+             SDL_GetError());
+      output.renderer = SDL_CreateRenderer(output.window, -1, 0);
+    }
+    if (output.renderer && !SDL_GetRendererInfo(output.renderer, &output.renderer_info))
+      av_log(nullptr, AV_LOG_VERBOSE, "Initialized %s renderer.\n", output.renderer_info.name);
+  }
+  if (!output.window || !output.renderer || !output.renderer_info.num_texture_formats) {
+    av_log(nullptr, AV_LOG_FATAL, "Failed to create window or renderer: %s", SDL_GetError());
+    video_destroy_window();
+    return -1;
+  }
+  return 0;
+}
+
+extern "C" CINELOCK_API void video_destroy_window(void) {
+  using namespace cinelock;
+  ProcessOutput &output = process_output();
+  if (output.renderer) SDL_DestroyRenderer(output.renderer);
+  if (output.window) SDL_DestroyWindow(output.window);
+  output.renderer = nullptr;
+  output.window = nullptr;
+  output.renderer_info = SDL_RendererInfo{};
+  avformat_network_deinit();
+  SDL_Quit();
+}

@@ -1,0 +1,96 @@
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include "output/process_output.h"
+#include "presenter/presenter.h"
+
+namespace cinelock {
+
+namespace {
+
+PictureObserver picture_observer = nullptr;
+void *picture_observer_context = nullptr;
+
+// The first display sizes the window: to the screen size handed to the
+// window set-up, or to the default size where that is 0.
+void open_picture_area(VideoState *is) {
+  ProcessOutput &output = process_output();
+  const int width = output.screen_width ? output.screen_width : output.default_width.load();
+  const int height = output.screen_height ? output.screen_height : output.default_height.load();
+  if (output.window != nullptr) {
+    SDL_SetWindowSize(output.window, width, height);
+    SDL_SetWindowPosition(output.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  is->width = width;
+  is->height = height;
+}
+
+// The subtitle due on this picture, uploaded; nullptr when none is due.
+ring_slot *due_subtitle(VideoState *is, const ring_slot *picture) {
+  if (!subtitle_is_open(is) || decoded_ring_remaining(&is->subpq) <= 0) return nullptr;
+  ring_slot *subtitle = decoded_ring_peek(&is->subpq);
+  if (!(picture->pts >= subtitle->pts + subtitle->subtitle.start_display_time / 1000.0)) {
+    return nullptr;
+  }
+  if (!subtitle->uploaded) upload_subtitle(is, subtitle, picture);
+  return subtitle->uploaded ? subtitle : nullptr;
+}
+
+void draw_picture(VideoState *is) {
+  // Nothing has been shown yet: the last-shown slot holds no picture.
+  if (!is->pictq.read_index_shown.load()) return;
+  SDL_Renderer *renderer = process_output().renderer;
+  ring_slot *picture = decoded_ring_peek_last(&is->pictq);
+  const ring_slot *subtitle = due_subtitle(is, picture);
+
+  SDL_Rect rect;
+  calculate_display_rect(&rect, is->xleft, is->ytop, is->width, is->height, picture->width,
+                         picture->height, picture->sample_aspect_ratio);
+  // Software YUV textures convert while uploading, hardware ones while
+  // drawing: the mode has to hold across both.
+  SDL_SetYUVConversionMode(yuv_conversion_mode_for(picture->frame));
+  if (!picture->uploaded) {
+    bool rows_reversed = false;
+    if (upload_picture(&is->vid_texture, picture->frame, &is->img_convert_ctx, &rows_reversed) <
+        0) {
+      SDL_SetYUVConversionMode(SDL_YUV_CONVERSION_AUTOMATIC);
+      return;
+    }
+    picture->uploaded = 1;
+    picture->flip_vertical = rows_reversed ? 1 : 0;
+  }
+  SDL_RenderCopyEx(renderer, is->vid_texture, nullptr, &rect, 0, nullptr,
+                   picture->flip_vertical ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE);
+  SDL_SetYUVConversionMode(SDL_YUV_CONVERSION_AUTOMATIC);
+  if (subtitle != nullptr && is->sub_texture != nullptr) {
+    SDL_RenderCopy(renderer, is->sub_texture, nullptr, &rect);
+  }
+  if (picture_observer != nullptr) {
+    picture_observer(picture_observer_context, picture->frame, picture->pts,
+                     get_master_clock(is));
+  }
+}
+
+}  // namespace
+
+void set_picture_observer(PictureObserver observer, void *context) {
+  picture_observer = observer;
+  picture_observer_context = context;
+}
+
+void video_display(VideoState *is) {
+  SDL_Renderer *renderer = process_output().renderer;
+  if (renderer == nullptr) return;
+  if (is->width == 0) open_picture_area(is);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  if (audio_is_open(is) && is->show_mode != DisplayMode::video) {
+    video_audio_display(is);
+  } else if (video_is_open(is)) {
+    draw_picture(is);
+  }
+  SDL_RenderPresent(renderer);
+}
+
+}  // namespace cinelock
