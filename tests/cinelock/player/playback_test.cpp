@@ -93,14 +93,15 @@ TEST_F(Playback, CloseFromAnotherThreadEndsPlayback) {
   video_player *player = video_crypt_player_create(dir_.path("long.mp4").c_str(), nullptr, 0, nullptr);
   ASSERT_NE(player, nullptr);
   EXPECT_EQ(video_crypt_player_getpos(player), INT_MIN) << "nothing shown yet";
+  ShownPictures shown;
   std::thread closer([player] {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(video_crypt_player_close(player), 0);
   });
-  const Clock::time_point start = Clock::now();
   EXPECT_EQ(video_crypt_player_play(player), 0);
   closer.join();
-  EXPECT_LT(seconds_since(start), 10.0);
+  // Ended by the request, not by playing the 20 s clip out.
+  for (const double time : shown.times()) EXPECT_LT(time, 10.0);
 }
 
 TEST_F(Playback, AudioOnlyFilePlaysWithoutPictures) {
