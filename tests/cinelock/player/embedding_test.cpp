@@ -23,25 +23,51 @@ constexpr int kScreenHeight = 480;
 constexpr int kWindowWidth = 480;
 constexpr int kWindowHeight = 270;
 
-// The host's side: counts its pump calls and, a second into playback,
-// reads the screen back and closes the player.
+// The host's side, run from its message pump as a host's event handlers
+// would be: pauses, reads the position twice while paused, resumes, seeks
+// ahead, reads the screen back and closes the player.
 struct Host {
   const xvfb_test::VirtualScreen *screen = nullptr;
   video_player *player = nullptr;
   Clock::time_point start = Clock::now();
   int pump_calls = 0;
-  bool looked = false;
+  int step = 0;
+  int paused_position = -1;
+  int still_paused_position = -1;
+  int position_after_seek = -1;
   xvfb_test::Frame seen;
 };
 
 void pump(void *context) {
   auto *host = static_cast<Host *>(context);
   ++host->pump_calls;
-  if (!host->looked && Clock::now() - host->start > std::chrono::milliseconds(1500)) {
-    host->looked = true;
-    host->seen = host->screen->frame();
-    video_crypt_player_close(host->player);
+  const auto elapsed = Clock::now() - host->start;
+  using std::chrono::milliseconds;
+  switch (host->step) {
+    case 0:
+      if (elapsed < milliseconds(1200)) return;
+      video_crypt_player_pause(host->player);
+      break;
+    case 1:
+      if (elapsed < milliseconds(1500)) return;
+      host->paused_position = video_crypt_player_getpos(host->player);
+      break;
+    case 2:
+      if (elapsed < milliseconds(2000)) return;
+      host->still_paused_position = video_crypt_player_getpos(host->player);
+      video_crypt_player_resume(host->player);
+      video_crypt_player_seekto(host->player, 5);
+      break;
+    case 3:
+      if (elapsed < milliseconds(2800)) return;
+      host->position_after_seek = video_crypt_player_getpos(host->player);
+      host->seen = host->screen->frame();
+      video_crypt_player_close(host->player);
+      break;
+    default:
+      return;
   }
+  ++host->step;
 }
 
 // Distinct colours inside the window's area: a picture, not a blank window.
@@ -52,11 +78,11 @@ std::size_t colours_within(const xvfb_test::Frame &frame, int x0, int y0, int wi
   return colours.size();
 }
 
-TEST(Embedding, PlayerDrawsIntoAForeignWindowAndServesTheHostPump) {
+TEST(Embedding, HostWindowShowsThePlayerWhichItsHandlersPauseSeekAndClose) {
   if (!xvfb_test::on_path("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   ScratchDir dir;
   media::ClipOptions options;
-  options.seconds = 4;
+  options.seconds = 8;
   options.width = 320;
   options.height = 180;
   ASSERT_TRUE(make_clip_in(dir, "clear.mp4", options));
@@ -91,9 +117,12 @@ TEST(Embedding, PlayerDrawsIntoAForeignWindowAndServesTheHostPump) {
   XDestroyWindow(display, window);
   XCloseDisplay(display);
 
-  ASSERT_TRUE(host.looked) << "the pump was not called for 1.5 s of playback";
+  ASSERT_EQ(host.step, 4) << "the pump was not called through 2.8 s of playback";
   // At least every 10 ms while the player waited.
-  EXPECT_GT(host.pump_calls, 100);
+  EXPECT_GT(host.pump_calls, 150);
+  EXPECT_GE(host.paused_position, 0) << "a position once pictures are shown";
+  EXPECT_EQ(host.still_paused_position, host.paused_position) << "the position stands while paused";
+  EXPECT_GE(host.position_after_seek, 5);
   // The player centres the window on its first picture.
   const int left = (kScreenWidth - kWindowWidth) / 2;
   const int top = (kScreenHeight - kWindowHeight) / 2;
