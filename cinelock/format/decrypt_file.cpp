@@ -93,14 +93,7 @@ extern "C" CINELOCK_API int video_crypt_decrypt(const char *input_path, const ch
                                                 const unsigned char *nonce) {
   using namespace cinelock;
   if (!key_accepted(key, keybits)) return CINELOCK_FAILED;
-  if (!nonce || !input_path || !output_path) {
-    log_error("missing argument");
-    return CINELOCK_FAILED;
-  }
-  const PacketCipher cipher(key, keybits, nonce);
-  if (!cipher.ready()) {
-    log_error("invalid file key");
-    return CINELOCK_FAILED;
-  }
-  return conclude(decrypt_media(input_path, output_path, cipher));
+  return run_transcode(input_path, output_path, key, keybits, nonce, [&](const PacketCipher &cipher) {
+    return decrypt_media(input_path, output_path, cipher);
+  });
 }

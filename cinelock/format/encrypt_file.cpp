@@ -207,14 +207,7 @@ extern "C" CINELOCK_API int video_crypt_encrypt(const char *input_path, const ch
     log_error("file header is empty");
     return CINELOCK_FAILED;
   }
-  if (!nonce || !input_path || !output_path) {
-    log_error("missing argument");
-    return CINELOCK_FAILED;
-  }
-  const PacketCipher cipher(key, keybits, nonce);
-  if (!cipher.ready()) {
-    log_error("invalid file key");
-    return CINELOCK_FAILED;
-  }
-  return conclude(encrypt_media(input_path, output_path, cipher, header, header_len));
+  return run_transcode(input_path, output_path, key, keybits, nonce, [&](const PacketCipher &cipher) {
+    return encrypt_media(input_path, output_path, cipher, header, header_len);
+  });
 }

@@ -5,7 +5,10 @@
 #ifndef CINELOCK_REMUXER_H
 #define CINELOCK_REMUXER_H
 
+#include "cinelock.h"
 #include "format/media_handles.h"
+#include "format/media_log.h"
+#include "format/packet_cipher.h"
 
 namespace cinelock {
 
@@ -50,6 +53,23 @@ int open_input_media(InputMedia &input, const char *path);
 // A transcode's final result: 0 for success (a non-negative code or end of
 // file), else 1 after logging "Error occurred: <text>".
 int conclude(int result);
+
+// The end of an entry point, once its key was accepted: refuses missing
+// paths or nonce, builds the cipher and concludes what body(cipher) gives.
+template <typename Body>
+int run_transcode(const char *input_path, const char *output_path, const unsigned char *key,
+                  int keybits, const unsigned char *nonce, Body body) {
+  if (!nonce || !input_path || !output_path) {
+    log_error("missing argument");
+    return CINELOCK_FAILED;
+  }
+  const PacketCipher cipher(key, keybits, nonce);
+  if (!cipher.ready()) {
+    log_error("invalid file key");
+    return CINELOCK_FAILED;
+  }
+  return conclude(body(cipher));
+}
 
 }  // namespace cinelock
 
