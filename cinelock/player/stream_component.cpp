@@ -86,33 +86,47 @@ int stream_component_open(VideoState *is, int stream_index) {
       is->audio_src.bytes_per_sec = is->audio_tgt.bytes_per_sec;
       is->audio_buf_size = 0;
       is->audio_buf_index = 0;
-      is->audio_stream = stream_index;
       is->audio_st = stream;
-      if ((result = decoder_init(&is->auddec, codec, &is->audioq, is->continue_read_thread)) < 0) break;
+      if ((result = decoder_init(&is->auddec, codec, &is->audioq, is->continue_read_thread)) < 0) {
+        audio_close();
+        break;
+      }
       codec = nullptr;
       if (cannot_seek(ic->iformat)) {
         is->auddec.start_pts = stream->start_time;
         is->auddec.start_pts_tb = stream->time_base;
       }
-      if ((result = decoder_start(&is->auddec, audio_decoder, "audio_decoder", is)) < 0) break;
+      if ((result = decoder_start(&is->auddec, audio_decoder, "audio_decoder", is)) < 0) {
+        audio_close();
+        decoder_destroy(&is->auddec);
+        break;
+      }
+      // Published last: the presenter takes a set index for an open stream.
+      is->audio_stream = stream_index;
       SDL_PauseAudioDevice(process_output().audio_dev, 0);
       return 0;
     }
     case AVMEDIA_TYPE_VIDEO:
-      is->video_stream = stream_index;
       is->video_st = stream;
       if ((result = decoder_init(&is->viddec, codec, &is->videoq, is->continue_read_thread)) < 0) break;
       codec = nullptr;
-      if ((result = decoder_start(&is->viddec, video_decoder, "video_decoder", is)) < 0) break;
+      if ((result = decoder_start(&is->viddec, video_decoder, "video_decoder", is)) < 0) {
+        decoder_destroy(&is->viddec);
+        break;
+      }
+      is->video_stream = stream_index;
       is->queue_attachments_req = 1;
       return 0;
     case AVMEDIA_TYPE_SUBTITLE:
-      is->subtitle_stream = stream_index;
       is->subtitle_st = stream;
       if ((result = decoder_init(&is->subdec, codec, &is->subtitleq, is->continue_read_thread)) < 0)
         break;
       codec = nullptr;
-      if ((result = decoder_start(&is->subdec, subtitle_decoder, "subtitle_decoder", is)) < 0) break;
+      if ((result = decoder_start(&is->subdec, subtitle_decoder, "subtitle_decoder", is)) < 0) {
+        decoder_destroy(&is->subdec);
+        break;
+      }
+      is->subtitle_stream = stream_index;
       return 0;
     default:
       result = -1;
