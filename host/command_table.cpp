@@ -33,6 +33,7 @@ const std::vector<Command> &commands() {
 #ifdef FOLIO_HOST_VIDEO
       {"protect-video", {{"--key-file", true}, {"--verbose", false}}, 2, 2, run_protect_video},
       {"unprotect-video", {{"--key-file", true}, {"--verbose", false}}, 2, 2, run_unprotect_video},
+      {"play", {{"--key-file", true}, {"--encrypt", false}, {"--player", true}}, 1, 1, run_play},
 #endif
   };
   return table;

@@ -9,8 +9,8 @@
 #include "media_log.h"
 #include "media_source_check.h"
 #include "messages.h"
+#include "protected_video_check.h"
 #include "video_container.h"
-#include "video_header_block.h"
 #include "video_output.h"
 #include "video_pass_progress.h"
 
@@ -23,27 +23,6 @@ constexpr int kContentKeyBits = 8 * static_cast<int>(kContentKeyBytes);
 void check_output_container(const std::string &out) {
   if (!names_known_container(out))
     throw Failure(out, "its extension names no container FFmpeg can write (use e.g. .mp4)");
-}
-
-std::string not_ours(const std::string &key_path) {
-  return "key file does not belong to this video (" + key_path + ")";
-}
-
-// The video's header block must carry the key file's nonce, and the key
-// file's key when it holds a wrapped one: a wrong key would otherwise give
-// a file of garbage pictures with no error at all.
-void check_belongs(const InputFile &input, const KeyMaterial &material,
-                   const std::string &key_path) {
-  VideoHeaderBlock header{};
-  switch (read_video_header_block(input.path(), header)) {
-    case HeaderBlockRead::found: break;
-    case HeaderBlockRead::none: throw Failure(input.path(), "is not a protected video");
-    case HeaderBlockRead::wrong_length:
-      throw Failure(input.path(), "header block is damaged (not 512 bytes long)");
-  }
-  if (video_header_nonce(header, input.path()) != material.nonce ||
-      !wraps_key(header, material.key))
-    throw Failure(input.path(), not_ours(key_path));
 }
 
 void decrypt_video(const InputFile &input, const KeyMaterial &material,
@@ -75,7 +54,7 @@ int run_unprotect_video(const CommandArguments &arguments) {
   if (input.is_same_file_as(out)) throw Failure(out, "is the input file itself");
   if (names_same_file(out, *key_path)) throw Failure(out, "is the key file itself");
   check_media_source(in);
-  check_belongs(input, material, *key_path);
+  check_protected_video(input, material, *key_path);
 
   PendingVideoOutput output(out);
   decrypt_video(input, material, output);

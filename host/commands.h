@@ -17,6 +17,7 @@ int run_open(const CommandArguments &arguments);
 #ifdef FOLIO_HOST_VIDEO
 int run_protect_video(const CommandArguments &arguments);
 int run_unprotect_video(const CommandArguments &arguments);
+int run_play(const CommandArguments &arguments);
 #endif
 
 }  // namespace folio_host

@@ -89,6 +89,31 @@ const CommandHelp kCommandHelp[] = {
      "  --key-file <file>  the key file of <in> (required)\n"
      "  --verbose          show FFmpeg's descriptions of the input and output\n"
      "                     (otherwise only its errors)\n"},
+    {"play",
+     "folio-host play <protected video> --key-file <file> [--player <program>]\n"
+     "       folio-host play --encrypt <video> [--player <program>]",
+     "Starts the video player on <protected video> with three arguments: the path,\n"
+     "a fresh launch token and the video's header block. The token's text is \"1\",\n"
+     "the Unix time of issue in 10 digits, a space and the content key from <file>\n"
+     "in 64 hexadecimal digits, enciphered under the viewers' built-in token key\n"
+     "and written as 152 hexadecimal digits; the header block is enciphered under\n"
+     "the same key, in Base64. The video is checked against the key file first.\n"
+     "With --encrypt, <video> is a clear .mp4 that the player encrypts with its\n"
+     "own key into a file beside it, named with \"_e\" before the extension\n"
+     "(clip.mp4 -> clip_e.mp4; refused when that file exists), and then plays;\n"
+     "a fourth argument, \"1\", asks for this.\n"
+     "folio-host waits for the player to end and exits with its exit status (128\n"
+     "plus the signal number when a signal ended it). SIGINT, SIGTERM and SIGHUP\n"
+     "sent to folio-host meanwhile go to the player. The player is the --player\n"
+     "program, else the program named by the environment variable FOLIO_MORLAN,\n"
+     "else the Morlan built with this folio-host.\n"
+     "The player's command line shows the token and the header block to anyone\n"
+     "who can list processes; with the video's own header block, they give away\n"
+     "its key.\n",
+     "  --key-file <file>  the key file of <protected video> (required without\n"
+     "                     --encrypt)\n"
+     "  --encrypt          have the player encrypt <video>, then play it\n"
+     "  --player <program> the player to start (run directly, not through a shell)\n"},
 #endif
 };
 
@@ -100,12 +125,15 @@ const CommandHelp *find_help(const std::string &command) {
 
 #ifdef FOLIO_HOST_VIDEO
 #define VIDEO_COMMANDS_HELP                                                               \
-  "  protect-video <in> <out>                protect the media file <in> as the video\n" \
-  "                                          <out> (.mp4); its key goes to\n"            \
-  "                                          <out>.key (--key-file <file>)\n"            \
-  "  unprotect-video <in> <out> --key-file <file>\n"                                     \
-  "                                          restore a protected video\n"
-#define VIDEO_COMMAND_NAMES ", protect-video, unprotect-video"
+  "  protect-video <in> <out>                protect the media file <in> as the video\n"  \
+  "                                          <out> (.mp4); its key goes to\n"             \
+  "                                          <out>.key (--key-file <file>)\n"             \
+  "  unprotect-video <in> <out> --key-file <file>\n"                                      \
+  "                                          restore a protected video\n"                 \
+  "  play <protected video> --key-file <file>\n"                                          \
+  "                                          play a protected video in the player\n"      \
+  "                                          (--encrypt <video>, --player <program>)\n"
+#define VIDEO_COMMAND_NAMES ", protect-video, unprotect-video, play"
 #else
 #define VIDEO_COMMANDS_HELP ""
 #define VIDEO_COMMAND_NAMES ""

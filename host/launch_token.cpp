@@ -1,82 +1,88 @@
 #include "launch_token.h"
 
-#include <cstdio>
-#include <cstring>
+#include <string.h>
 
-#include "crypto/aes.h"
-#include "crypto/aes_ctr.h"
-#include "launch_token_keys.h"
-#include "messages.h"
+#include <cstdio>
+#include <vector>
+
+#include "token_cipher.h"
 
 namespace folio_host {
 
 namespace {
 
-constexpr std::size_t kTokenTextBytes = kLaunchTokenDigits / 2;
 constexpr std::size_t kLeadingFieldBytes = 11;
+constexpr std::size_t kKeyDigits = 2 * kContentKeyBytes;
 constexpr char kTokenLayout = '1';
+constexpr char kPlayerKeySeparator = ' ';
 constexpr std::int64_t kTimeModulus = 10000000000;  // 10 decimal digits
-static_assert(kLeadingFieldBytes + 2 * kContentKeyBytes == kTokenTextBytes,
-              "the token text is the leading field and the key digits");
-static_assert(sizeof FOLIO_TOKEN_KEY - 1 == 32, "the token key is an AES-256 key");
-static_assert(sizeof FOLIO_TOKEN_NONCE - 1 >= 8, "the token nonce gives 8 counter bytes");
+static_assert(2 * (kLeadingFieldBytes + kKeyDigits) == kLaunchTokenDigits,
+              "the viewer's token text is the leading field and the key digits");
+static_assert(2 * (kLeadingFieldBytes + 1 + kKeyDigits) == kPlayerLaunchTokenDigits,
+              "the player's token text is the leading field, a space and the key digits");
+// The player's token buffer holds 127 bytes of text and a final NUL.
+static_assert(kPlayerLaunchTokenDigits <= 254, "the player's token must fit its buffer");
 
-// Writes the leading field into the first kLeadingFieldBytes of text.
-void put_leading_field(unsigned char *text, std::int64_t unix_time) {
-  const std::int64_t seconds = ((unix_time % kTimeModulus) + kTimeModulus) % kTimeModulus;
-  char field[kLeadingFieldBytes + 1];
-  std::snprintf(field, sizeof field, "%c%010lld", kTokenLayout, static_cast<long long>(seconds));
-  std::memcpy(text, field, kLeadingFieldBytes);
-}
-
-void put_hex(unsigned char *text, const unsigned char *bytes, std::size_t size, const char *digits) {
-  for (std::size_t i = 0; i < size; ++i) {
-    text[2 * i] = static_cast<unsigned char>(digits[bytes[i] >> 4]);
-    text[2 * i + 1] = static_cast<unsigned char>(digits[bytes[i] & 15]);
-  }
-}
-
-// The token key schedule, released on every path out.
-class TokenKeySchedule {
+// Token text, wiped when it goes out of scope: it holds the key digits.
+class TokenText {
  public:
-  TokenKeySchedule() {
-    aes_init(&schedule_);
-    if (aes_setkey_enc(&schedule_, reinterpret_cast<const unsigned char *>(FOLIO_TOKEN_KEY),
-                       256) != 0)
-      throw Failure("launch token", "the token key could not be set up");
+  TokenText() { bytes_.reserve(kPlayerLaunchTokenDigits / 2); }
+  ~TokenText() { ::explicit_bzero(bytes_.data(), bytes_.size()); }
+  TokenText(const TokenText &) = delete;
+  TokenText &operator=(const TokenText &) = delete;
+
+  void append_leading_field(std::int64_t unix_time) {
+    const std::int64_t seconds = ((unix_time % kTimeModulus) + kTimeModulus) % kTimeModulus;
+    char field[kLeadingFieldBytes + 1];
+    std::snprintf(field, sizeof field, "%c%010lld", kTokenLayout, static_cast<long long>(seconds));
+    bytes_.insert(bytes_.end(), field, field + kLeadingFieldBytes);
   }
-  ~TokenKeySchedule() { aes_free(&schedule_); }
-  TokenKeySchedule(const TokenKeySchedule &) = delete;
-  TokenKeySchedule &operator=(const TokenKeySchedule &) = delete;
-  const aes_key_schedule *get() const { return &schedule_; }
+  void append(char character) { bytes_.push_back(static_cast<unsigned char>(character)); }
+  void append_key_digits(const std::array<unsigned char, kContentKeyBytes> &key) {
+    static const char kDigits[] = "0123456789abcdef";
+    for (const unsigned char byte : key) {
+      append(kDigits[byte >> 4]);
+      append(kDigits[byte & 15]);
+    }
+  }
+  const std::vector<unsigned char> &bytes() const { return bytes_; }
 
  private:
-  aes_key_schedule schedule_;
+  // Reserved up front so that no reallocation leaves key digits behind.
+  std::vector<unsigned char> bytes_;
 };
 
-// The token text, wiped when it goes out of scope.
-struct TokenText {
-  unsigned char bytes[kTokenTextBytes];
-  ~TokenText() { ::explicit_bzero(bytes, sizeof bytes); }
-};
+// The text enciphered with the token cipher, in uppercase hexadecimal.
+std::string enciphered_hex(const TokenText &text) {
+  std::vector<unsigned char> enciphered(text.bytes().size());
+  token_cipher(text.bytes().data(), text.bytes().size(), enciphered.data(), "launch token");
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  hex.reserve(2 * enciphered.size());
+  for (const unsigned char byte : enciphered) {
+    hex.push_back(kDigits[byte >> 4]);
+    hex.push_back(kDigits[byte & 15]);
+  }
+  return hex;
+}
 
 }  // namespace
 
 std::string make_launch_token(const std::array<unsigned char, kContentKeyBytes> &content_key,
                               std::int64_t unix_time) {
-  const TokenKeySchedule schedule;
   TokenText text;
-  put_leading_field(text.bytes, unix_time);
-  put_hex(text.bytes + kLeadingFieldBytes, content_key.data(), content_key.size(),
-          "0123456789abcdef");
-  unsigned char enciphered[kTokenTextBytes];
-  aes_crypt_ctr(schedule.get(), AES_ENCRYPT, static_cast<std::int32_t>(kTokenTextBytes),
-                reinterpret_cast<const unsigned char *>(FOLIO_TOKEN_NONCE), 0, text.bytes,
-                enciphered);
-  std::string token(kLaunchTokenDigits, '0');
-  put_hex(reinterpret_cast<unsigned char *>(token.data()), enciphered, sizeof enciphered,
-          "0123456789ABCDEF");
-  return token;
+  text.append_leading_field(unix_time);
+  text.append_key_digits(content_key);
+  return enciphered_hex(text);
+}
+
+std::string make_player_launch_token(
+    const std::array<unsigned char, kContentKeyBytes> &content_key, std::int64_t unix_time) {
+  TokenText text;
+  text.append_leading_field(unix_time);
+  text.append(kPlayerKeySeparator);
+  text.append_key_digits(content_key);
+  return enciphered_hex(text);
 }
 
 }  // namespace folio_host

@@ -1,47 +1,12 @@
 #include "video_key_wrap.h"
 
-#include <string.h>
-
-#include "crypto/aes.h"
-#include "crypto/aes_ctr.h"
-#include "launch_token_keys.h"
-#include "messages.h"
+#include "token_cipher.h"
 
 namespace folio_host {
 
-namespace {
-
-static_assert(sizeof FOLIO_TOKEN_KEY - 1 == 32, "the token key is an AES-256 key");
-static_assert(sizeof FOLIO_TOKEN_NONCE - 1 >= 8, "the token nonce gives 8 counter bytes");
-
-// The token key schedule, released on every path out.
-class TokenKeySchedule {
- public:
-  TokenKeySchedule() {
-    aes_init(&schedule_);
-    if (aes_setkey_enc(&schedule_, reinterpret_cast<const unsigned char *>(FOLIO_TOKEN_KEY),
-                       256) != 0) {
-      aes_free(&schedule_);
-      throw Failure("video key", "the token key could not be set up");
-    }
-  }
-  ~TokenKeySchedule() { aes_free(&schedule_); }
-  TokenKeySchedule(const TokenKeySchedule &) = delete;
-  TokenKeySchedule &operator=(const TokenKeySchedule &) = delete;
-  const aes_key_schedule *get() const { return &schedule_; }
-
- private:
-  aes_key_schedule schedule_;
-};
-
-}  // namespace
-
 WrappedKey wrap_video_key(const std::array<unsigned char, kContentKeyBytes> &content_key) {
-  const TokenKeySchedule schedule;
   WrappedKey wrapped{};
-  aes_crypt_ctr(schedule.get(), AES_ENCRYPT, static_cast<std::int32_t>(content_key.size()),
-                reinterpret_cast<const unsigned char *>(FOLIO_TOKEN_NONCE), 0, content_key.data(),
-                wrapped.data());
+  token_cipher(content_key.data(), content_key.size(), wrapped.data(), "video key");
   return wrapped;
 }
 

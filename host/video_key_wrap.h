@@ -1,8 +1,7 @@
 // The wrapped content key a protected video's header block carries: the
-// content key enciphered with AES-256 in counter mode at stream offset 0
-// under the built-in token key and the first 8 bytes of the built-in token
-// nonce, as the video player wraps it when it protects a video itself.
-// Counter mode is its own inverse, so the same call unwraps it.
+// content key enciphered with the token cipher (token_cipher.h), as the
+// video player wraps it when it protects a video itself. Counter mode is
+// its own inverse, so the same call unwraps it.
 #ifndef FOLIO_HOST_VIDEO_KEY_WRAP_H
 #define FOLIO_HOST_VIDEO_KEY_WRAP_H
 

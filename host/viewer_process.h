@@ -13,11 +13,7 @@ namespace folio_host {
 // executable.
 std::string choose_viewer(const std::string *viewer_option);
 
-// Runs viewer with the arguments (execv: no shell, no PATH search) and
-// waits for it. Interrupt signals that reach this tool meanwhile are passed
-// on to the viewer. Returns the viewer's exit status, or 128 plus the
-// signal number when a signal ended it. Throws Failure (naming the viewer)
-// when it cannot be started.
+// Runs the viewer as run_child_program (child_program.h) does.
 int run_viewer(const std::string &viewer, const std::vector<std::string> &arguments);
 
 }  // namespace folio_host

@@ -17,6 +17,8 @@
 #include "key_file_fields.h"
 #include "launch_token_keys.h"
 #include "protected_sample.h"
+#include "recording_program.h"
+#include "scoped_environment.h"
 #include "support/files.h"
 #include "support/oracle.h"
 #include "support/test_bytes.h"
@@ -28,55 +30,11 @@ using namespace folio_test;
 namespace host_test {
 namespace {
 
-// Each argument the stand-in viewer receives, NUL-terminated, in a file.
-std::vector<std::string> recorded_arguments(const std::string &record_path) {
-  const std::string text = read_text(record_path);
-  std::vector<std::string> words;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\0', start)) != std::string::npos; start = end + 1)
-    words.push_back(text.substr(start, end - start));
-  EXPECT_EQ(start, text.size()) << "every argument ends with a NUL";
-  return words;
-}
-
-// A viewer that writes its arguments (program name first) to record_path
-// and exits with exit_status.
-std::string write_recording_viewer(const ScratchDir &dir, const std::string &name,
-                                   const std::string &record_path, int exit_status = 0) {
-  const std::string path = dir.path(name);
-  write_text(path, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > '" + record_path + "'\nexit " +
-                       std::to_string(exit_status) + "\n");
-  if (::chmod(path.c_str(), 0755) != 0) throw std::runtime_error("chmod " + path);
-  return path;
-}
-
 std::string token_text(const std::string &token) {
   const Bytes nonce = slice(bytes_of(FOLIO_TOKEN_NONCE), 0, 8);
   const Bytes text = oracle::aes_ctr(bytes_of(FOLIO_TOKEN_KEY), nonce, 0, from_hex(token));
   return std::string(text.begin(), text.end());
 }
-
-// FOLIO_PAGEVIEW for the children started while it lives.
-class ViewerEnvironment {
- public:
-  explicit ViewerEnvironment(const char *value) {
-    if (const char *old = std::getenv("FOLIO_PAGEVIEW")) saved_ = old, had_ = true;
-    if (value)
-      ::setenv("FOLIO_PAGEVIEW", value, 1);
-    else
-      ::unsetenv("FOLIO_PAGEVIEW");
-  }
-  ~ViewerEnvironment() {
-    if (had_)
-      ::setenv("FOLIO_PAGEVIEW", saved_.c_str(), 1);
-    else
-      ::unsetenv("FOLIO_PAGEVIEW");
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
 
 class OpenArguments : public testing::TestWithParam<Layout> {};
 
@@ -84,7 +42,7 @@ TEST_P(OpenArguments, AreTheSevenViewerArgumentsWithAWorkingToken) {
   WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 500), GetParam().options);
   const std::string record = dir.path("argv");
-  const std::string viewer = write_recording_viewer(dir, "viewer", record);
+  const std::string viewer = write_recording_program(dir, "viewer", record);
   const std::string watermark = "demo@example.com \xe2\x80\x94 Abt. 4";
   const RunResult run = run_host({"open", sample.protected_path, "--key-file", sample.key_path,
                                   "--watermark", watermark, "--viewer", viewer});
@@ -109,7 +67,7 @@ TEST_P(OpenArguments, WithoutWatermarkTheSixthIsEmpty) {
   WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(500, 501), GetParam().options);
   const std::string record = dir.path("argv");
-  const std::string viewer = write_recording_viewer(dir, "viewer", record);
+  const std::string viewer = write_recording_program(dir, "viewer", record);
   const RunResult run =
       run_host({"open", sample.protected_path, "--key-file", sample.key_path, "--viewer", viewer});
   ASSERT_EQ(run.exit_code, 0) << run.err;
@@ -138,10 +96,11 @@ class OpenViewerChoice : public testing::Test {
 };
 
 TEST_F(OpenViewerChoice, OptionWinsOverTheEnvironment) {
-  const std::string by_option = write_recording_viewer(dir_, "by-option", dir_.path("option.argv"));
+  const std::string by_option =
+      write_recording_program(dir_, "by-option", dir_.path("option.argv"));
   const std::string by_environment =
-      write_recording_viewer(dir_, "by-environment", dir_.path("environment.argv"));
-  ViewerEnvironment environment(by_environment.c_str());
+      write_recording_program(dir_, "by-environment", dir_.path("environment.argv"));
+  const ScopedEnvironment environment("FOLIO_PAGEVIEW", by_environment.c_str());
   const RunResult run = open({"--viewer", by_option});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(recorded_arguments(dir_.path("option.argv")).at(0), by_option);
@@ -150,15 +109,15 @@ TEST_F(OpenViewerChoice, OptionWinsOverTheEnvironment) {
 
 TEST_F(OpenViewerChoice, EnvironmentWinsOverTheBuiltViewer) {
   const std::string by_environment =
-      write_recording_viewer(dir_, "by-environment", dir_.path("environment.argv"));
-  ViewerEnvironment environment(by_environment.c_str());
+      write_recording_program(dir_, "by-environment", dir_.path("environment.argv"));
+  const ScopedEnvironment environment("FOLIO_PAGEVIEW", by_environment.c_str());
   const RunResult run = open();
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(recorded_arguments(dir_.path("environment.argv")).size(), 8u);
 }
 
 TEST_F(OpenViewerChoice, ExitStatusIsTheViewers) {
-  const std::string viewer = write_recording_viewer(dir_, "viewer", dir_.path("argv"), 3);
+  const std::string viewer = write_recording_program(dir_, "viewer", dir_.path("argv"), {3});
   const RunResult run = open({"--viewer", viewer});
   EXPECT_EQ(run.exit_code, 3);
   EXPECT_EQ(run.err, "");
@@ -175,7 +134,7 @@ TEST_F(OpenRejects, MissingViewerWithItsPath) {
 
 TEST_F(OpenRejects, MissingViewerFromTheEnvironment) {
   const std::string missing = dir_.path("no-such-viewer");
-  ViewerEnvironment environment(missing.c_str());
+  const ScopedEnvironment environment("FOLIO_PAGEVIEW", missing.c_str());
   expect_rejected(open(), missing, "viewer not found");
 }
 
@@ -197,7 +156,7 @@ TEST_F(OpenRejects, ViewerThatCannotBeExecuted) {
 TEST_F(OpenRejects, FileOfAnotherKeyNeverStartsTheViewer) {
   ASSERT_EQ(run_host({"protect", sample_.plain_path, dir_.path("other.folio")}).exit_code, 0);
   const std::string record = dir_.path("argv");
-  const std::string viewer = write_recording_viewer(dir_, "viewer", record);
+  const std::string viewer = write_recording_program(dir_, "viewer", record);
   const RunResult run = run_host({"open", sample_.protected_path, "--key-file",
                                   dir_.path("other.folio.key"), "--viewer", viewer});
   expect_rejected(run, sample_.protected_path, "key file does not belong to this file");
@@ -206,7 +165,7 @@ TEST_F(OpenRejects, FileOfAnotherKeyNeverStartsTheViewer) {
 
 TEST_F(OpenRejects, MultiLineWatermarkIsAUsageError) {
   const std::string record = dir_.path("argv");
-  const std::string viewer = write_recording_viewer(dir_, "viewer", record);
+  const std::string viewer = write_recording_program(dir_, "viewer", record);
   const RunResult run = open({"--watermark", "one\ntwo", "--viewer", viewer});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("the watermark must be a single line"), std::string::npos) << run.err;
