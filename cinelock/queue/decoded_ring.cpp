@@ -121,7 +121,9 @@ ring_slot *decoded_ring_peek_readable(decoded_ring *ring) {
 void decoded_ring_push(decoded_ring *ring) {
   ring->write_index = (ring->write_index + 1) % ring->capacity;
   SDL_LockMutex(ring->mutex);
-  ring->count.store(ring->count.load(relaxed) + 1, relaxed);
+  // Release: a reader that sees the new count without taking the lock
+  // (remaining, then peek) also sees the slot the writer filled.
+  ring->count.store(ring->count.load(relaxed) + 1, std::memory_order_release);
   SDL_CondSignal(ring->cond);
   SDL_UnlockMutex(ring->mutex);
 }
@@ -134,13 +136,13 @@ void decoded_ring_advance(decoded_ring *ring) {
   release_slot(&ring->slots[ring->read_index]);
   ring->read_index = (ring->read_index + 1) % ring->capacity;
   SDL_LockMutex(ring->mutex);
-  ring->count.store(ring->count.load(relaxed) - 1, relaxed);
+  ring->count.store(ring->count.load(relaxed) - 1, std::memory_order_release);
   SDL_CondSignal(ring->cond);
   SDL_UnlockMutex(ring->mutex);
 }
 
 int decoded_ring_remaining(const decoded_ring *ring) {
-  return ring->count.load(relaxed) - ring->read_index_shown.load(relaxed);
+  return ring->count.load(std::memory_order_acquire) - ring->read_index_shown.load(relaxed);
 }
 
 }  // namespace cinelock

@@ -97,6 +97,7 @@ void write_protected_mp4(const ScratchDir &dir, const std::string &path,
   ASSERT_GE(av_new_packet(packet, 512), 0);
   packet->stream_index = 0;
   ASSERT_GE(av_write_frame(output, packet), 0);
+  av_packet_unref(packet);  // av_write_frame leaves the packet to its caller
   std::vector<std::pair<Bytes, int>> video = {{first.data, 0}};
   for (const auto &[size, at] : later) video.push_back({Bytes(static_cast<std::size_t>(size), 0x5C), at});
   for (const auto &[data, at] : video) {

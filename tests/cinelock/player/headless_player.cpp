@@ -10,7 +10,9 @@
 namespace folio_test {
 
 void HeadlessPlayer::SetUp() {
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  // The dummy driver has no OpenGL: the player falls back to a plain window
+  // and SDL's software renderer, with no GL driver loaded into the tests.
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_EQ(video_create_window(320, 240, 1.0, nullptr), 0);
 }

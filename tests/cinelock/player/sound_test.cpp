@@ -36,7 +36,7 @@ std::vector<std::int16_t> sound_without_gaps(const Bytes &bytes) {
 
 Bytes played_sound(const ScratchDir &dir, const std::string &path, const unsigned char *key) {
   const std::string device_file = dir.path("device-" + std::to_string(std::rand()) + ".raw");
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", device_file.c_str(), 1);
   EXPECT_EQ(video_create_window(320, 240, 1.0, nullptr), 0);

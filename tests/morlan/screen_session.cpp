@@ -1,0 +1,181 @@
+#include "screen_session.h"
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "support/files.h"
+
+namespace morlan_test {
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+bool screenToolsPresent(std::string &missing) {
+  for (const char *tool : {"Xvfb", "xdotool", "timeout"})
+    if (!xvfb_test::on_path(tool)) {
+      missing = tool;
+      return false;
+    }
+  return true;
+}
+
+ScreenSession::ScreenSession(const folio_test::ScratchDir &dir, int width, int height)
+    : dir_(dir), screen_(std::make_unique<xvfb_test::VirtualScreen>(dir.root(), width, height)) {}
+
+ScreenSession::~ScreenSession() {
+  if (running()) {
+    ::kill(pid_, SIGKILL);
+    while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+}
+
+void ScreenSession::start(const std::vector<std::string> &arguments) {
+  const std::string outPath = dir_.path("morlan.out");
+  const std::string errPath = dir_.path("morlan.err");
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork");
+  if (pid_ == 0) {
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(out, 1);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(err, 2);
+    ::setenv("DISPLAY", screen_->display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);  // offscreen Qt has no X11 window to draw into
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ::unsetenv("SDL_VIDEODRIVER");
+    // In a sanitizer build the leak check is left out for the program on
+    // the X server: the X11, OpenGL and D-Bus libraries SDL loads at run
+    // time keep allocations whose stacks end in those libraries. The
+    // program's own clean-up stays checked by the headless start-up runs
+    // and the in-process window tests.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
+    std::vector<std::string> words = arguments;
+    std::string program = MORLAN_PROGRAM;
+    std::vector<char *> argv{program.data()};
+    for (std::string &word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    _exit(127);
+  }
+}
+
+bool ScreenSession::findWindow(const std::string &titleEnd) {
+  const xvfb_test::ToolRun search =
+      xdotool({"search", "--sync", "--onlyvisible", "--name", titleEnd + "$"});
+  const std::vector<std::string> windows = linesOf(search.out);
+  if (windows.empty()) return false;
+  window_ = windows.front();
+  box_ = box();
+  return true;
+}
+
+WindowBox ScreenSession::box() {
+  std::map<std::string, int> values;
+  for (const std::string &line :
+       linesOf(xdotool({"getwindowgeometry", "--shell", window_}).out)) {
+    const std::size_t equals = line.find('=');
+    if (equals != std::string::npos)
+      values[line.substr(0, equals)] = std::atoi(line.substr(equals + 1).c_str());
+  }
+  return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+}
+
+std::size_t ScreenSession::coloursInWindow() {
+  const xvfb_test::Frame frame = screen_->frame();
+  std::set<std::uint32_t> colours;
+  for (int y = std::max(0, box_.y); y < std::min(frame.height, box_.y + box_.height); y += 3)
+    for (int x = std::max(0, box_.x); x < std::min(frame.width, box_.x + box_.width); x += 3)
+      colours.insert(frame.at(x, y));
+  return colours.size();
+}
+
+std::vector<std::uint32_t> ScreenSession::upperPicture() {
+  const xvfb_test::Frame frame = screen_->frame();
+  std::vector<std::uint32_t> pixels;
+  for (int y = std::max(0, box_.y); y < std::min(frame.height, box_.y + box_.height / 2); ++y)
+    for (int x = std::max(0, box_.x); x < std::min(frame.width, box_.x + box_.width); ++x)
+      pixels.push_back(frame.at(x, y));
+  return pixels;
+}
+
+xvfb_test::ToolRun ScreenSession::xdotool(const std::vector<std::string> &arguments) {
+  std::vector<std::string> command{"xdotool"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return xvfb_test::run_tool(screen_->display(), command);
+}
+
+void ScreenSession::requestClose() {
+  Display *display = XOpenDisplay(screen_->display().c_str());
+  if (!display) throw std::runtime_error("cannot open the test display");
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = std::stoul(window_);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+}
+
+int ScreenSession::waitForExit(int limitSeconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+  while (running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid_, SIGKILL);
+      while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+      }
+      pid_ = -1;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (WIFSIGNALED(status_)) return -WTERMSIG(status_);
+  return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+bool ScreenSession::running() {
+  if (pid_ <= 0) return false;
+  if (::waitpid(pid_, &status_, WNOHANG) == 0) return true;
+  pid_ = -1;
+  return false;
+}
+
+std::string ScreenSession::output() const {
+  const std::string path = dir_.path("morlan.out");
+  return folio_test::file_exists(path) ? folio_test::read_text(path) : "";
+}
+
+}  // namespace morlan_test
+
+namespace morlan_test {
+
+std::string ScreenSession::errors() const {
+  const std::string path = dir_.path("morlan.err");
+  return folio_test::file_exists(path) ? folio_test::read_text(path) : "";
+}
+
+}  // namespace morlan_test

@@ -1,0 +1,67 @@
+// The Morlan program on a private X server for one test: started in the
+// background with SDL's dummy sound, its window found by title, its screen
+// area read back, and input sent as a user (or a window manager) would.
+#ifndef FOLIO_TESTS_MORLAN_SCREEN_SESSION_H
+#define FOLIO_TESTS_MORLAN_SCREEN_SESSION_H
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/scratch_dir.h"
+#include "support/virtual_screen.h"
+
+namespace morlan_test {
+
+struct WindowBox {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+class ScreenSession {
+ public:
+  ScreenSession(const folio_test::ScratchDir &dir, int width, int height);
+  ~ScreenSession();
+
+  // Starts Morlan with arguments; the window is looked for by the title
+  // (the played file's path, matched at its end).
+  void start(const std::vector<std::string> &arguments);
+  // Waits for the visible window titled ...titleEnd; false when none
+  // appears (the program's output then tells why).
+  bool findWindow(const std::string &titleEnd);
+
+  const std::string &window() const { return window_; }
+  WindowBox box();
+  // Distinct colours in the window's area, sampled every third pixel.
+  std::size_t coloursInWindow();
+  // The pixels of the window's upper part (above the control bar's reach).
+  std::vector<std::uint32_t> upperPicture();
+
+  xvfb_test::ToolRun xdotool(const std::vector<std::string> &arguments);
+  // What a window manager sends when the user closes the window.
+  void requestClose();
+
+  // The program's exit code once it has ended, waiting at most
+  // limitSeconds; -1 when it did not end (it is then killed), minus the
+  // signal's number when a signal ended it.
+  int waitForExit(int limitSeconds);
+  bool running();
+  std::string output() const;  // standard output
+  std::string errors() const;  // standard error, for failure messages
+
+ private:
+  const folio_test::ScratchDir &dir_;
+  std::unique_ptr<xvfb_test::VirtualScreen> screen_;
+  pid_t pid_ = -1;
+  int status_ = -1;
+  std::string window_;
+  WindowBox box_;
+};
+
+// True when Xvfb and xdotool are installed and the program was built.
+bool screenToolsPresent(std::string &missing);
+
+}  // namespace morlan_test
+
+#endif
