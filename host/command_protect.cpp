@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <thread>
 
 #include "atomic_output.h"
 #include "commands.h"
@@ -21,6 +20,7 @@
 #include "path_names.h"
 #include "platform/os_random.h"
 #include "progress_reporter.h"
+#include "source_digest.h"
 
 namespace folio_host {
 
@@ -30,39 +30,6 @@ namespace {
 // which wraps after 4 GiB: a larger file would reuse keystream, and XORing
 // two parts of its ciphertext would cancel the cipher out.
 constexpr std::uint64_t kLargestSafeInput = std::uint64_t(1) << 32;
-
-// The plaintext digest, taken on a helper thread while the library
-// enciphers: both read the same input, mostly from the page cache.
-class PlaintextDigest {
- public:
-  explicit PlaintextDigest(const std::string &path)
-      : thread_(start_shielded_thread(
-            [this, path] { result_ = md5_file_digest(path.c_str(), text_); })) {}
-  ~PlaintextDigest() { wait(); }
-  PlaintextDigest(const PlaintextDigest &) = delete;
-  PlaintextDigest &operator=(const PlaintextDigest &) = delete;
-
-  // Waits for the digest; throws Failure naming path if there is none.
-  std::string get(const std::string &path) {
-    wait();
-    switch (result_) {
-      case Md5FileResult::ok: return text_;
-      case Md5FileResult::open_failed: throw Failure(path, "could not be opened to digest it");
-      case Md5FileResult::read_failed: throw Failure(path, "could not be read to digest it");
-      case Md5FileResult::no_memory: throw Failure(path, "out of memory while digesting it");
-    }
-    throw Failure(path, "could not be digested");
-  }
-
- private:
-  void wait() {
-    if (thread_.joinable()) thread_.join();
-  }
-
-  Md5FileResult result_ = Md5FileResult::read_failed;
-  char text_[kMd5TextBytes] = {};
-  std::thread thread_;
-};
 
 void fresh_content_key(KeyMaterial &material, const std::string &input_path) {
   if (!os_random(material.key.data(), material.key.size()))
@@ -101,7 +68,8 @@ void check_complete(const InputFile &input, const HeaderBytes &header,
 // library's header for the ciphertext.
 HeaderBytes encipher_recording(const InputFile &input, KeyMaterial &material,
                                const PendingOutput &ciphertext) {
-  PlaintextDigest digest(input.path());
+  // Taken on a helper thread while the library enciphers the same input.
+  SourceDigest digest(input.path());
   const HeaderBytes header = encipher(input, material, ciphertext);
   material.md5 = digest.get(input.path());
   check_complete(input, header, ciphertext);

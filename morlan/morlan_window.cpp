@@ -1,0 +1,62 @@
+// Construction and the slots that turn requests into player calls.
+#include "morlan_window.h"
+
+#include <QIcon>
+
+#include "playback_flags.h"
+
+using morlan::g_paused;
+using morlan::g_playerRunning;
+
+Morlan::Morlan(QWidget *parent) : QWidget(parent) {
+  ui.setupUi(this);
+  setWindowIcon(QIcon(QStringLiteral(":/Morlan/Resources/viewer_icon.png")));
+  setAttribute(Qt::WA_MouseTracking);
+  connect(&m_bottom, SIGNAL(signalPause()), this, SLOT(pause()));
+  connect(&m_bottom, SIGNAL(signalResume()), this, SLOT(resume()));
+  connect(&m_bottom, SIGNAL(signalSeek(int)), this, SLOT(seek(int)));
+  // The video output paints the window; Qt painting over it would flicker.
+  setUpdatesEnabled(false);
+}
+
+Morlan::~Morlan() = default;
+
+void Morlan::timerEvent(QTimerEvent *) {
+  if (!g_playerRunning) return;
+  m_bottom.updateCurrentTime(video_crypt_player_getpos(m_player));
+}
+
+void Morlan::play() {
+  if (g_paused) {
+    g_paused = false;
+    video_crypt_player_resume(m_player);
+  } else {
+    g_paused = true;
+    video_crypt_player_pause(m_player);
+  }
+  m_bottom.setPlayStatus(!g_paused);
+}
+
+void Morlan::finish() { close(); }
+
+void Morlan::pause() {
+  g_paused = true;
+  video_crypt_player_pause(m_player);
+}
+
+void Morlan::resume() {
+  g_paused = false;
+  video_crypt_player_resume(m_player);
+}
+
+void Morlan::forward(int tick) { video_crypt_player_seek(m_player, tick); }
+
+void Morlan::backward(int tick) { video_crypt_player_seek(m_player, -tick); }
+
+void Morlan::seek(int pos) { video_crypt_player_seekto(m_player, pos); }
+
+void Morlan::videoQuit() {
+  if (!g_playerRunning) return;
+  g_playerRunning = false;
+  video_crypt_player_close(m_player);
+}
