@@ -347,6 +347,10 @@ TEST(PlayRealPlayer, AcceptsTheTokenAndTheHeaderBlock) {
   ASSERT_EQ(video.run.exit_code, 0);
   const ScopedEnvironment no_player_named("FOLIO_MORLAN", nullptr);
   const ScopedEnvironment qt_without_screen("QT_QPA_PLATFORM", "offscreen");
+  // In the sanitizer build the player's window set-up loads Mesa's EGL
+  // driver, which leaves allocations in a module unloaded before the leak
+  // check; the player's own leaks are checked by its own tests.
+  const ScopedEnvironment no_leak_check("ASAN_OPTIONS", "detect_leaks=0");
   // No --player and no FOLIO_MORLAN: the player built with the tool.
   const RunResult run = run_host({"play", video.protected_path, "--key-file", video.key_path});
   EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
