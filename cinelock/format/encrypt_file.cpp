@@ -111,32 +111,34 @@ int copy_packets(Remuxer &remux, const std::vector<int> &map,
                        input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO});
   const std::int64_t input_size = input->pb ? avio_size(input->pb) : -1;
 
-  // Filtering, rescaling, rewriting and sealing happen on the reader's
-  // thread, in file order; this thread only muxes.
-  PacketReader reader(input, [&](AVPacket *read) {
-    const int source = read->stream_index;
-    if (source >= static_cast<int>(sources.size()) || map[source] < 0) return 0;
-    const AVStream *out = output->streams[map[source]];
-    read->stream_index = map[source];
-    av_packet_rescale_ts(read, sources[source].time_base, out->time_base);
-    read->pos = -1;
-
-    std::int64_t &last = last_dts[map[source]];
-    if (read->dts == AV_NOPTS_VALUE || (last != AV_NOPTS_VALUE && read->dts <= last)) return 0;
-    last = read->dts;
-
-    if (preparations[map[source]] == Preparation::annexb_to_avcc) {
-      if (const int result = convert_annexb_packet(read); result < 0) return result;
-    }
-    if (sources[source].video && past_clear_lead(read->dts, out->time_base)) {
-      if (const int result = sealer.seal(read, read->dts); result < 0) return result;
-    }
-    return 1;
-  });
+  PacketReader reader(input);
   int result;
   std::int64_t position = 0;
   while ((result = reader.next(packet.get(), &position)) >= 0) {
     report_progress(position, input_size);
+    const int source = packet->stream_index;
+    if (source >= static_cast<int>(sources.size()) || map[source] < 0) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    const AVStream *out = output->streams[map[source]];
+    packet->stream_index = map[source];
+    av_packet_rescale_ts(packet.get(), sources[source].time_base, out->time_base);
+    packet->pos = -1;
+
+    std::int64_t &last = last_dts[map[source]];
+    if (packet->dts == AV_NOPTS_VALUE || (last != AV_NOPTS_VALUE && packet->dts <= last)) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    last = packet->dts;
+
+    if (preparations[map[source]] == Preparation::annexb_to_avcc &&
+        (result = convert_annexb_packet(packet.get())) < 0)
+      break;
+    if (sources[source].video && past_clear_lead(packet->dts, out->time_base)) {
+      if ((result = sealer.seal(packet.get(), packet->dts)) < 0) break;
+    }
     if ((result = av_interleaved_write_frame(output, packet.get())) < 0) {
       log_error("Error muxing packet %s\n", error_text(result).text);
       break;

@@ -1,7 +1,5 @@
 #include "format/packet_reader.h"
 
-#include <utility>
-
 namespace cinelock {
 
 namespace {
@@ -13,8 +11,7 @@ constexpr std::int64_t kMaxBytes = 16 << 20;
 
 }  // namespace
 
-PacketReader::PacketReader(AVFormatContext *input, Preparer prepare)
-    : input_(input), prepare_(std::move(prepare)), thread_([this] { run(); }) {}
+PacketReader::PacketReader(AVFormatContext *input) : input_(input), thread_([this] { run(); }) {}
 
 PacketReader::~PacketReader() {
   {
@@ -33,15 +30,8 @@ bool PacketReader::full() const {
 void PacketReader::run() {
   for (;;) {
     AVPacket *packet = av_packet_alloc();
-    int result = packet ? av_read_frame(input_, packet) : AVERROR(ENOMEM);
+    const int result = packet ? av_read_frame(input_, packet) : AVERROR(ENOMEM);
     const std::int64_t position = input_->pb ? avio_tell(input_->pb) : -1;
-    if (result >= 0) {
-      result = prepare_(packet);
-      if (result == 0) {
-        av_packet_free(&packet);
-        continue;
-      }
-    }
     std::unique_lock<std::mutex> lock(mutex_);
     if (result < 0) {
       av_packet_free(&packet);

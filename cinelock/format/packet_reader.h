@@ -1,7 +1,7 @@
 // Demuxing on a thread of its own, a bounded number of packets ahead of
-// the caller: while the calling thread muxes one packet, the next ones are
-// being read and prepared (rescaled, filtered, sealed) on the reader's
-// thread. The transcode stays synchronous for its caller.
+// the caller: while the calling thread seals and muxes one packet, the
+// next ones are being read. The transcode stays synchronous for its
+// caller; only the reading moves.
 //
 // The reader alone touches the demuxer once started; the caller works
 // from the stream facts taken before (see StreamFacts), since demuxers
@@ -12,7 +12,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -24,13 +23,8 @@ namespace cinelock {
 
 class PacketReader {
  public:
-  // Run on the reader's thread for each packet read, in file order: 1 to
-  // hand it on, 0 to leave it out (released by the reader), or a negative
-  // code that ends reading with that result.
-  using Preparer = std::function<int(AVPacket *)>;
-
   // Starts reading input at once.
-  PacketReader(AVFormatContext *input, Preparer prepare);
+  explicit PacketReader(AVFormatContext *input);
   // Stops the reader and releases what it read ahead.
   ~PacketReader();
   PacketReader(const PacketReader &) = delete;
@@ -50,7 +44,6 @@ class PacketReader {
   bool full() const;
 
   AVFormatContext *input_;
-  Preparer prepare_;
   std::mutex mutex_;
   std::condition_variable wake_reader_;
   std::condition_variable wake_caller_;
