@@ -9,62 +9,24 @@
 #include <vector>
 
 #include "messages.h"
+#include "output_paths.h"
 #include "path_names.h"
 #include "video_container.h"
 
 namespace folio_host {
 
-namespace {
-
-constexpr char kUniqueMarker[] = "XXXXXX";
-
-std::string temporary_template(const std::string &destination) {
-  const std::string name = file_name_of(destination);
-  if (name.empty()) throw Failure(destination, error_text(EISDIR));
-  const std::string directory = directory_of(destination);
-  return (directory == "/" ? "" : directory) + "/." + name + "." + kUniqueMarker +
-         extension_of(destination);
-}
-
-void reject_directory(const std::string &destination) {
-  struct stat existing {};
-  if (::stat(destination.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
-    throw Failure(destination, error_text(EISDIR));
-}
-
-// FFmpeg opens the file by name later; it only has to exist, so that the
-// name is ours and its mode stays 0600 until the video is complete.
-void create_temporary(std::string &path, const std::string &destination) {
-  std::vector<char> name(path.begin(), path.end());
-  name.push_back('\0');
-  const int suffix_length = static_cast<int>(extension_of(destination).size());
-  const int fd = ::mkostemps(name.data(), suffix_length, O_CLOEXEC);
-  if (fd < 0)
-    throw Failure(destination, "cannot create a file in '" + directory_of(destination) +
-                                   "': " + error_text(errno));
-  ::close(fd);
-  path.assign(name.data());
-}
-
-// A rename is only durable once the directory entry itself reaches the disk.
-void sync_directory(const std::string &directory) {
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-}  // namespace
-
 PendingVideoOutput::PendingVideoOutput(std::string destination)
     : destination_(std::move(destination)),
-      temporary_(temporary_template(destination_)),
+      temporary_(temporary_template(destination_, extension_of(destination_))),
       cleanup_(temporary_) {
   reject_directory(destination_);
   // Blocked so that an interrupt cannot fall between creating the file and
   // recording its real name.
   InterruptsBlocked blocked;
-  create_temporary(temporary_, destination_);
+  // FFmpeg opens the file by name later; it only has to exist, so that the
+  // name is ours and its mode stays 0600 until the video is complete.
+  ::close(create_temporary(temporary_, destination_,
+                           static_cast<int>(extension_of(destination_).size())));
   cleanup_.replace(temporary_);
 }
 
