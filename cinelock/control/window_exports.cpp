@@ -45,6 +45,11 @@ SDL_Window *wrap_native_window(void *native_window) {
   SDL_SetHint(SDL_HINT_VIDEO_WINDOW_SHARE_PIXEL_FORMAT, nullptr);
   if (window) {
     SDL_SetWindowBordered(window, SDL_TRUE);
+    // The host decides how its window is sized. SDL takes a window it
+    // believes fixed-size and, on X11, pins its size hints to the size it
+    // sets on the first picture; a window manager then refuses to resize
+    // it, full screen included.
+    SDL_SetWindowResizable(window, SDL_TRUE);
     follow_foreign_window_size(window);
   }
   if (model) SDL_DestroyWindow(model);

@@ -5,15 +5,9 @@
 // deciphers back to the source's video.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "cinelock.h"
-#include "launch_material.h"
-#include "protected_clip.h"
-#include "screen_session.h"
+#include "player_on_screen.h"
 #include "support/files.h"
-#include "support/scratch_dir.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -23,107 +17,6 @@ namespace morlan_test {
 namespace {
 
 using folio_test::Bytes;
-
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 720;
-// Ample limits for a 3-second clip on a loaded machine; reaching one is a
-// hang, not slowness.
-constexpr int kEndLimitSeconds = 30;
-constexpr int kPictureColours = 20;
-
-void pauseBriefly(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-class PlayerOnScreen : public testing::Test {
- protected:
-  static void SetUpTestSuite() { clipDir_ = new folio_test::ScratchDir; }
-  static void TearDownTestSuite() {
-    delete shortClip_;
-    delete longClip_;
-    delete clipDir_;
-  }
-
-  // Played to its end.
-  static const ProtectedClip &shortClip() {
-    if (!shortClip_) shortClip_ = new ProtectedClip(makeProtectedClip(*clipDir_, 3.0, "short"));
-    return *shortClip_;
-  }
-  // Paused early: long enough that a slow (sanitizer) build is still
-  // playing when the test gets to pause it.
-  static const ProtectedClip &longClip() {
-    if (!longClip_) longClip_ = new ProtectedClip(makeProtectedClip(*clipDir_, 10.0, "long"));
-    return *longClip_;
-  }
-
-  void SetUp() override {
-    std::string missing;
-    if (!screenToolsPresent(missing)) GTEST_SKIP() << missing << " is not installed";
-    session_ = std::make_unique<ScreenSession>(dir_, kScreenWidth, kScreenHeight);
-  }
-
-  // Starts the player on the protected clip and waits for its window and
-  // for a picture in it.
-  void startPlaying(const ProtectedClip &clip) {
-    session_->start({clip.protectedPath, tokenFor(tokenTextFor(clip.key)),
-                     headerArgumentFor(clip.headerBlock)});
-    const std::string name = clip.protectedPath.substr(clip.protectedPath.rfind('/') + 1);
-    ASSERT_TRUE(session_->findWindow(name)) << session_->output();
-    ASSERT_TRUE(waitForPicture()) << "no video in the window; output:\n" << session_->output() << session_->errors();
-  }
-
-  bool waitForPicture() {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      if (session_->coloursInWindow() > kPictureColours) return true;
-      pauseBriefly(50);
-    }
-    return false;
-  }
-
-  // Keyboard input goes to the window under the pointer without a window
-  // manager; the pointer is kept in the upper half, where it leaves the
-  // control bar hidden.
-  void pointAtUpperHalf() {
-    const WindowBox box = session_->box();
-    session_->xdotool({"mousemove", std::to_string(box.x + box.width / 2),
-                       std::to_string(box.y + box.height / 4)});
-    session_->xdotool({"windowfocus", session_->window()});
-  }
-
-  void pressSpace() { session_->xdotool({"key", "space"}); }
-
-  // Two reads of the window's upper half a while apart: a playing clip
-  // changes every frame, a paused one not at all.
-  bool pictureStands() {
-    const auto before = session_->upperPicture();
-    pauseBriefly(400);
-    return session_->upperPicture() == before;
-  }
-
-  bool waitUntilPictureStands() {
-    for (int attempt = 0; attempt < 20; ++attempt)
-      if (pictureStands()) return true;
-    return false;
-  }
-
-  std::size_t visibleProgramWindows() {
-    const xvfb_test::ToolRun search =
-        session_->xdotool({"search", "--onlyvisible", "--classname", "^Morlan$"});
-    std::size_t count = 0;
-    for (char c : search.out) count += c == '\n';
-    return count;
-  }
-
-  static folio_test::ScratchDir *clipDir_;
-  static ProtectedClip *shortClip_;
-  static ProtectedClip *longClip_;
-  folio_test::ScratchDir dir_;
-  std::unique_ptr<ScreenSession> session_;
-};
-
-folio_test::ScratchDir *PlayerOnScreen::clipDir_ = nullptr;
-ProtectedClip *PlayerOnScreen::shortClip_ = nullptr;
-ProtectedClip *PlayerOnScreen::longClip_ = nullptr;
 
 TEST_F(PlayerOnScreen, ShowsTheVideoAndExitsZeroAtItsEnd) {
   startPlaying(shortClip());

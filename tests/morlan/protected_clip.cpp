@@ -23,6 +23,9 @@ ProtectedClip makeProtectedClip(const ScratchDir &dir, double seconds, const std
   clip.headerBlock = headerBlockWithNonce(random_bytes(8, 0x6e6f6e63));
   media::ClipOptions options;
   options.seconds = seconds;
+  options.width = kClipWidth;
+  options.height = kClipHeight;
+  options.frame_number_band = true;
   media::make_clip(clip.clearPath, options);
   if (video_crypt_encrypt(clip.clearPath.c_str(), clip.protectedPath.c_str(), clip.key.data(), 256,
                           clip.headerBlock.data() + 96, clip.headerBlock.data(),

@@ -18,7 +18,11 @@ struct ProtectedClip {
   folio_test::Bytes headerBlock;  // 512 bytes, the nonce at byte 96
 };
 
-// 160 x 120, 25 frames a second, with sound: dir/<name>.mp4 and its
+constexpr int kClipWidth = 160;
+constexpr int kClipHeight = 120;
+
+// 160 x 120, 25 frames a second, with sound, the frame numbers in a band
+// across the top of the picture: dir/<name>.mp4 and its
 // protected form dir/<name>_sealed.mp4. Throws std::runtime_error when the
 // clip cannot be made or protected.
 ProtectedClip makeProtectedClip(const folio_test::ScratchDir &dir, double seconds,

@@ -6,15 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
 
 #include "support/files.h"
+#include "support/media/test_picture.h"
 
 namespace morlan_test {
 
@@ -48,6 +49,31 @@ ScreenSession::~ScreenSession() {
     while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
     }
   }
+}
+
+bool ScreenSession::startWindowManager() {
+  if (!xvfb_test::on_path("openbox")) return false;
+  windowManager_ = std::make_unique<xvfb_test::BackgroundProgram>(
+      screen_->display(), std::vector<std::string>{"openbox"}, dir_.path("openbox.err"));
+  // A window manager announces itself with this property on the root.
+  Display *display = XOpenDisplay(screen_->display().c_str());
+  if (!display) return false;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  bool ready = false;
+  for (int attempt = 0; attempt < 100 && !ready && windowManager_->running(); ++attempt) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char *value = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type,
+                           &format, &items, &left, &value) == Success) {
+      ready = items > 0;
+      XFree(value);
+    }
+    if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  XCloseDisplay(display);
+  return ready;
 }
 
 void ScreenSession::start(const std::vector<std::string> &arguments) {
@@ -91,15 +117,20 @@ bool ScreenSession::findWindow(const std::string &titleEnd) {
   return true;
 }
 
-WindowBox ScreenSession::box() {
-  std::map<std::string, int> values;
-  for (const std::string &line :
-       linesOf(xdotool({"getwindowgeometry", "--shell", window_}).out)) {
-    const std::size_t equals = line.find('=');
-    if (equals != std::string::npos)
-      values[line.substr(0, equals)] = std::atoi(line.substr(equals + 1).c_str());
-  }
-  return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+// Asked of the X server itself: xdotool's window position is off by the
+// frame for a window a window manager has decorated.
+WindowBox ScreenSession::boxOf(const std::string &window) {
+  Display *display = XOpenDisplay(screen_->display().c_str());
+  if (!display) throw std::runtime_error("cannot open the test display");
+  const Window id = std::stoul(window);
+  WindowBox box;
+  XWindowAttributes attributes{};
+  Window child = 0;
+  if (XGetWindowAttributes(display, id, &attributes) &&
+      XTranslateCoordinates(display, id, DefaultRootWindow(display), 0, 0, &box.x, &box.y, &child))
+    box.width = attributes.width, box.height = attributes.height;
+  XCloseDisplay(display);
+  return box;
 }
 
 std::size_t ScreenSession::coloursInWindow() {
@@ -111,11 +142,40 @@ std::size_t ScreenSession::coloursInWindow() {
   return colours.size();
 }
 
+std::vector<std::string> ScreenSession::visibleWindows() {
+  return linesOf(xdotool({"search", "--onlyvisible", "--classname", "^Morlan$"}).out);
+}
+
+long ScreenSession::frameShown(int pictureWidth, int pictureHeight) {
+  const WindowBox window = box();
+  const double scale = std::min(static_cast<double>(window.width) / pictureWidth,
+                                static_cast<double>(window.height) / pictureHeight);
+  const double left = window.x + (window.width - pictureWidth * scale) / 2;
+  const double top = window.y + (window.height - pictureHeight * scale) / 2;
+  const int cellWidth = pictureWidth / folio_test::media::kFrameBandCells;
+  const int y = static_cast<int>(top + pictureHeight / 12.0 * scale);
+  const xvfb_test::Frame frame = screen_->frame();
+  auto white = [&](int cell) {
+    const int x = static_cast<int>(left + (cell * cellWidth + cellWidth / 2.0) * scale);
+    if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return false;
+    const std::uint32_t pixel = frame.at(x, y);
+    return ((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3 > 128;
+  };
+  if (!white(0) || white(folio_test::media::kFrameBandCells - 1)) return -1;
+  long number = 0;
+  for (int cell = 1; cell <= folio_test::media::kFrameBandBits; ++cell) number = number << 1 | white(cell);
+  return number;
+}
+
 std::vector<std::uint32_t> ScreenSession::upperPicture() {
+  return pixels({box_.x, box_.y, box_.width, box_.height / 2});
+}
+
+std::vector<std::uint32_t> ScreenSession::pixels(const WindowBox &area) {
   const xvfb_test::Frame frame = screen_->frame();
   std::vector<std::uint32_t> pixels;
-  for (int y = std::max(0, box_.y); y < std::min(frame.height, box_.y + box_.height / 2); ++y)
-    for (int x = std::max(0, box_.x); x < std::min(frame.width, box_.x + box_.width); ++x)
+  for (int y = std::max(0, area.y); y < std::min(frame.height, area.y + area.height); ++y)
+    for (int x = std::max(0, area.x); x < std::min(frame.width, area.x + area.width); ++x)
       pixels.push_back(frame.at(x, y));
   return pixels;
 }

@@ -24,6 +24,11 @@ class ScreenSession {
   ScreenSession(const folio_test::ScratchDir &dir, int width, int height);
   ~ScreenSession();
 
+  // Starts a window manager (openbox) on the screen and waits until it
+  // has taken over; false when none is installed or it did not come up.
+  // Without one, nothing handles requests such as full screen.
+  bool startWindowManager();
+
   // Starts Morlan with arguments; the window is looked for by the title
   // (the played file's path, matched at its end).
   void start(const std::vector<std::string> &arguments);
@@ -32,11 +37,22 @@ class ScreenSession {
   bool findWindow(const std::string &titleEnd);
 
   const std::string &window() const { return window_; }
-  WindowBox box();
+  WindowBox box() { return boxOf(window_); }
+  WindowBox boxOf(const std::string &window);
+  // The visible windows of the program (the main window, and the control
+  // bar while it is shown).
+  std::vector<std::string> visibleWindows();
   // Distinct colours in the window's area, sampled every third pixel.
   std::size_t coloursInWindow();
   // The pixels of the window's upper part (above the control bar's reach).
   std::vector<std::uint32_t> upperPicture();
+  // The pixels of a screen area (clipped to the screen).
+  std::vector<std::uint32_t> pixels(const WindowBox &area);
+  // The frame number the window shows, read from the band across the top
+  // of a clip made with frame_number_band (its picture pictureWidth x
+  // pictureHeight, scaled to fit the window and centred); -1 when the
+  // band is not there.
+  long frameShown(int pictureWidth, int pictureHeight);
 
   xvfb_test::ToolRun xdotool(const std::vector<std::string> &arguments);
   // What a window manager sends when the user closes the window.
@@ -53,6 +69,7 @@ class ScreenSession {
  private:
   const folio_test::ScratchDir &dir_;
   std::unique_ptr<xvfb_test::VirtualScreen> screen_;
+  std::unique_ptr<xvfb_test::BackgroundProgram> windowManager_;
   pid_t pid_ = -1;
   int status_ = -1;
   std::string window_;

@@ -45,7 +45,8 @@ std::int64_t ticks_after(long frame_number, bool variable_frame_rate) {
 }  // namespace
 
 VideoClipTrack::VideoClipTrack(AVFormatContext *output, const ClipOptions &options)
-    : output_(output), variable_frame_rate_(options.variable_frame_rate) {
+    : output_(output), variable_frame_rate_(options.variable_frame_rate),
+      frame_number_band_(options.frame_number_band) {
   if (options.fps <= 0) throw std::runtime_error("the frame rate must be positive");
   if (options.width <= 0 || options.height <= 0 || options.width % 2 || options.height % 2) {
     throw std::runtime_error("the picture size must be positive and even (4:2:0 chroma)");
@@ -97,7 +98,7 @@ double VideoClipTrack::next_time_seconds() const {
 void VideoClipTrack::write_next() {
   // The encoder may still hold a reference to the previous picture.
   check_av(av_frame_make_writable(frame_.get()), "making a video frame writable");
-  paint_test_picture(frame_.get(), next_frame_);
+  paint_test_picture(frame_.get(), next_frame_, frame_number_band_);
   frame_->pts = next_pts_;
   frame_->quality = encoder_->global_quality;
   frame_->pict_type = AV_PICTURE_TYPE_NONE;

@@ -26,6 +26,7 @@ class VideoClipTrack : public ClipTrack {
   FramePtr frame_;
   PacketPtr packet_;
   bool variable_frame_rate_;
+  bool frame_number_band_;
   long frame_count_;
   long next_frame_ = 0;
   std::int64_t next_pts_ = 0;

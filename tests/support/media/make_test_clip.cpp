@@ -16,7 +16,7 @@ using folio_test::media::VideoCodec;
 const char usage[] =
     "usage: make-test-clip <out> [--seconds S] [--video h264|mpeg4|none] [--audio aac|mp2|none]\n"
     "                      [--fps N] [--vfr] [--b-frames N] [--size WxH] [--bitrate BPS]\n"
-    "                      [--subtitles] [--data-only]\n"
+    "                      [--subtitles] [--data-only] [--frame-numbers]\n"
     "The container follows the name of <out> (.mp4, .m4v, .mkv, .nut, .ts, ...).\n";
 
 struct UsageError : std::runtime_error {
@@ -98,6 +98,7 @@ ClipOptions parse(int argc, char **argv, std::string &out) {
       if (options.video_bit_rate <= 0) throw UsageError("--bitrate wants a positive number of bits a second");
     } else if (arg == "--subtitles") options.subtitles = true;
     else if (arg == "--data-only") options.data_stream_only = true;
+    else if (arg == "--frame-numbers") options.frame_number_band = true;
     else if (arg.rfind("--", 0) == 0) throw UsageError("unknown option " + arg);
     else if (out.empty()) out = arg;
     else throw UsageError("more than one output file given");

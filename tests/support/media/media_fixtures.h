@@ -20,6 +20,7 @@ struct ClipOptions {
   int height = 120;
   int fps = 25;
   bool variable_frame_rate = false;  // frame intervals alternate between short and long
+  bool frame_number_band = false;    // the frame number in black and white cells across the top
   int b_frames = 2;                  // 0: decode order equals presentation order
   std::int64_t video_bit_rate = 0;   // 0: the encoder's default quality
   AudioCodec audio = AudioCodec::aac;

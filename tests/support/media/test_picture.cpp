@@ -5,7 +5,28 @@
 
 namespace folio_test::media {
 
-void paint_test_picture(AVFrame *frame, long frame_number) {
+namespace {
+
+void paint_frame_number_band(AVFrame *frame, long frame_number) {
+  const int cell_width = frame->width / kFrameBandCells;
+  const int band_height = frame->height / 6;
+  for (int cell = 0; cell < kFrameBandCells; ++cell) {
+    const int bit = kFrameBandBits - cell;  // cell 1 holds the top bit
+    const bool white = cell == 0 || (cell < kFrameBandCells - 1 && ((frame_number >> bit) & 1));
+    for (int y = 0; y < band_height; ++y)
+      std::fill_n(frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0] + cell * cell_width,
+                  cell_width, white ? 235 : 16);
+  }
+  // Grey chroma, so the cells are pure black and white.
+  for (int plane = 1; plane <= 2; ++plane)
+    for (int y = 0; y < band_height / 2; ++y)
+      std::fill_n(frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane], frame->width / 2,
+                  128);
+}
+
+}  // namespace
+
+void paint_test_picture(AVFrame *frame, long frame_number, bool frame_number_band) {
   const int width = frame->width;
   const int height = frame->height;
   const long shift = frame_number * 3;
@@ -29,6 +50,7 @@ void paint_test_picture(AVFrame *frame, long frame_number) {
     std::fill_n(frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0] + block_x,
                 std::min(block, width - block_x), shade);
   }
+  if (frame_number_band) paint_frame_number_band(frame, frame_number);
 }
 
 }  // namespace folio_test::media

@@ -1,0 +1,159 @@
+// The Morlan program's controls used on a private X server as a user
+// would use them, the effect read from the screen: the clip's frame
+// number shows where playback is, the control bar's pixels show its
+// labels, window boxes show full screen and where the bar went.
+#include <gtest/gtest.h>
+
+#include "player_on_screen.h"
+
+namespace morlan_test {
+namespace {
+
+constexpr int kBarHeight = 70;
+constexpr double kClipSeconds = 30.0;  // seekClip()
+
+class ControlsOnScreen : public PlayerOnScreen {
+ protected:
+  // The second on screen once one can be read.
+  double currentSecond() {
+    double second = -1;
+    EXPECT_TRUE(waitForSecond([&](double shown) { return (second = shown), true; }))
+        << "no frame number on screen";
+    return second;
+  }
+
+  // Moves the pointer into the window's lower half and waits for the bar.
+  bool showBar(WindowBox &bar) {
+    const WindowBox box = session_->box();
+    session_->xdotool({"mousemove", std::to_string(box.x + box.width / 2),
+                       std::to_string(box.y + box.height * 3 / 4)});
+    for (int attempt = 0; attempt < 40; ++attempt, pauseBriefly(50))
+      for (const std::string &window : session_->visibleWindows())
+        if (window != session_->window()) {
+          bar = session_->boxOf(window);
+          return true;
+        }
+    return false;
+  }
+
+  void clickAt(int x, int y) {
+    session_->xdotool({"mousemove", std::to_string(x), std::to_string(y)});
+    session_->xdotool({"click", "1"});
+  }
+
+  // The pixels of the elapsed-time labels, left of the slider.
+  std::vector<std::uint32_t> elapsedLabels(const WindowBox &bar) {
+    return session_->pixels({bar.x, bar.y, 75, kBarHeight / 2 + 10});
+  }
+
+  void closeAndExpectExitZero() {
+    session_->requestClose();
+    EXPECT_EQ(session_->waitForExit(kEndLimitSeconds), 0) << session_->errors();
+  }
+};
+
+// A key held for less than the auto-repeat delay does nothing until it is
+// let go; then it seeks once.
+TEST_F(ControlsOnScreen, RightAndLeftSeekTenSecondsOnRelease) {
+  startPlaying(seekClip());
+  pointAtUpperHalf();
+  const double start = currentSecond();
+  session_->xdotool({"keydown", "Right"});
+  pauseBriefly(300);
+  EXPECT_LT(secondShown(), start + 5) << "the press sought already";
+  session_->xdotool({"keyup", "Right"});
+  ASSERT_TRUE(waitForSecond([&](double shown) { return shown >= start + 8; }))
+      << "Right did not seek forward from " << start;
+  const double forward = currentSecond();
+  EXPECT_LT(forward, start + 15) << "one release sought more than once";
+  session_->xdotool({"key", "Left"});
+  ASSERT_TRUE(waitForSecond([&](double shown) { return shown <= forward - 7; }))
+      << "Left did not seek back from " << forward;
+  EXPECT_GE(currentSecond(), forward - 13);
+  closeAndExpectExitZero();
+}
+
+// v = x / width x duration: three quarters along the slider is three
+// quarters into the clip.
+TEST_F(ControlsOnScreen, PressOnTheSliderSeeksToThatPlace) {
+  startPlaying(seekClip());
+  pointAtUpperHalf();
+  ASSERT_LT(currentSecond(), 10);
+  WindowBox bar;
+  ASSERT_TRUE(showBar(bar)) << "the bar did not appear";
+  const int sliderWidth = bar.width - 150;
+  clickAt(bar.x + 75 + sliderWidth * 3 / 4, bar.y + kBarHeight / 4 + 7);
+  const double target = kClipSeconds * 3 / 4;
+  EXPECT_TRUE(waitForSecond([&](double shown) { return shown >= target - 2 && shown <= target + 3; }))
+      << "now at " << secondShown() << " s";
+  closeAndExpectExitZero();
+}
+
+TEST_F(ControlsOnScreen, BarButtonPausesAndResumesAndTheElapsedTimeFollows) {
+  startPlaying(seekClip());
+  pointAtUpperHalf();
+  WindowBox bar;
+  ASSERT_TRUE(showBar(bar)) << "the bar did not appear";
+  const auto labels = elapsedLabels(bar);
+  pauseBriefly(1300);
+  EXPECT_NE(elapsedLabels(bar), labels) << "the elapsed time did not advance";
+
+  clickAt(bar.x + bar.width / 2, bar.y + kBarHeight / 2 + 14);  // the button, centred in the lower half
+  ASSERT_TRUE(waitUntilPictureStands()) << "the button did not pause";
+  const double paused = currentSecond();
+  const auto pausedLabels = elapsedLabels(bar);
+  pauseBriefly(1300);
+  EXPECT_EQ(secondShown(), paused) << "the position moved while paused";
+  EXPECT_EQ(elapsedLabels(bar), pausedLabels) << "the elapsed time moved while paused";
+
+  session_->xdotool({"click", "1"});
+  EXPECT_TRUE(waitForSecond([&](double shown) { return shown > paused + 0.5; }))
+      << "the button did not resume";
+  closeAndExpectExitZero();
+}
+
+// Full screen is a request to the window manager, so this test runs one.
+TEST_F(ControlsOnScreen, DoubleClickTogglesFullScreenAndTheBarFollows) {
+  if (!session_->startWindowManager()) GTEST_SKIP() << "no window manager (openbox) to run";
+  startPlaying(seekClip());
+  pointAtUpperHalf();
+  const WindowBox normal = session_->box();
+  auto waitForBox = [&](int width, int height) {
+    for (int attempt = 0; attempt < 60; ++attempt, pauseBriefly(50)) {
+      const WindowBox box = session_->box();
+      if (box.width == width && box.height == height) return true;
+    }
+    return false;
+  };
+  auto expectBarAtTheBottom = [&](const char *state) {
+    const WindowBox box = session_->box();
+    WindowBox bar;
+    ASSERT_TRUE(showBar(bar)) << "the bar did not appear " << state;
+    EXPECT_EQ(bar.x, box.x) << state;
+    EXPECT_EQ(bar.y, box.y + box.height - kBarHeight) << state;
+    EXPECT_EQ(bar.width, box.width) << state;
+    EXPECT_EQ(bar.height, kBarHeight) << state;
+  };
+  session_->xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
+  ASSERT_TRUE(waitForBox(kScreenWidth, kScreenHeight)) << "not full screen";
+  expectBarAtTheBottom("in full screen");
+  pointAtUpperHalf();
+  session_->xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
+  ASSERT_TRUE(waitForBox(normal.width, normal.height)) << "not back to its former size";
+  expectBarAtTheBottom("back in the normal state");
+  closeAndExpectExitZero();
+}
+
+// The first close request only asks playback to end; the window goes once
+// the playback call has returned, and the program exits 0.
+TEST_F(ControlsOnScreen, CloseDuringPlaybackEndsPlaybackFirst) {
+  startPlaying(seekClip());
+  pointAtUpperHalf();
+  const double before = currentSecond();
+  session_->requestClose();
+  EXPECT_EQ(session_->waitForExit(kEndLimitSeconds), 0) << session_->errors();
+  EXPECT_LT(before, kClipSeconds / 2) << "the clip had nearly ended by itself";
+}
+
+}  // namespace
+}  // namespace morlan_test
