@@ -80,6 +80,19 @@ int wait_for(pid_t pid, const std::string &role) {
   return WEXITSTATUS(status);
 }
 
+// The program installed beside this tool (bin/pageview next to
+// bin/folio-host); empty when there is none.
+std::string sibling_program(const char *name) {
+  char self[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length <= 0) return {};
+  std::string path(self, static_cast<std::size_t>(length));
+  path.erase(path.rfind('/') + 1);
+  path += name;
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) ? path : std::string();
+}
+
 std::string program_path(const std::string *option_value, const ProgramChoice &choice) {
   if (option_value) {
     if (option_value->empty())
@@ -89,6 +102,7 @@ std::string program_path(const std::string *option_value, const ProgramChoice &c
   if (const char *from_environment = std::getenv(choice.environment);
       from_environment && *from_environment)
     return from_environment;
+  if (std::string beside = sibling_program(choice.built_name); !beside.empty()) return beside;
   if (choice.built_path) return choice.built_path;
   throw Failure(choice.built_name, std::string("this folio-host was built without the ") +
                                        choice.role + ": give its path with " + choice.option +

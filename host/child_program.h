@@ -18,7 +18,8 @@ struct ProgramChoice {
 };
 
 // Which program to start: the option's value (null when not given), else
-// the environment variable, else the one built with this tool. Throws
+// the environment variable, else the one installed beside this tool, else
+// the one built with this tool. Throws
 // Failure when there is none, or it is missing or not executable.
 std::string choose_program(const std::string *option_value, const ProgramChoice &choice);
 

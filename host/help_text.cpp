@@ -60,8 +60,9 @@ const CommandHelp kCommandHelp[] = {
      "with its exit status (128 plus the signal number when a signal ended it).\n"
      "SIGINT, SIGTERM and SIGHUP sent to folio-host meanwhile go to the viewer.\n"
      "The viewer is the --viewer program, else the program named by the\n"
-     "environment variable FOLIO_PAGEVIEW, else the pageview built with this\n"
-     "folio-host. The file is checked against the key file first.\n",
+     "environment variable FOLIO_PAGEVIEW, else the pageview installed beside\n"
+     "folio-host, else the one built with it. The file is checked against the key\n"
+     "file first.\n",
      "  --key-file <file>  the key file of <protected file> (required)\n"
      "  --watermark <text> one line of text the viewer tiles over every page\n"
      "  --viewer <program> the viewer to start (run directly, not through a shell)\n"},
@@ -106,7 +107,7 @@ const CommandHelp kCommandHelp[] = {
      "plus the signal number when a signal ended it). SIGINT, SIGTERM and SIGHUP\n"
      "sent to folio-host meanwhile go to the player. The player is the --player\n"
      "program, else the program named by the environment variable FOLIO_MORLAN,\n"
-     "else the Morlan built with this folio-host.\n"
+     "else the Morlan installed beside folio-host, else the one built with it.\n"
      "The player's command line shows the token and the header block to anyone\n"
      "who can list processes; with the video's own header block, they give away\n"
      "its key.\n",
@@ -140,7 +141,7 @@ const CommandHelp *find_help(const std::string &command) {
 #endif
 
 const char kToolHelp[] =
-    "folio-host - protect documents, and restore them with their key files\n"
+    "folio-host - protect documents and videos, and show them in the viewers\n"
     "\n"
     "Usage: folio-host <command> [options] [arguments]\n"
     "       folio-host help [<command>]\n"
