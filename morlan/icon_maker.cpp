@@ -4,10 +4,10 @@
 // viewer_icon.png (1024 x 1024, the window icon). Plain shapes only, so the
 // result is the same on every machine.
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <cstdio>
+
+#include "icon_writer.h"
 
 namespace {
 
@@ -75,26 +75,13 @@ QImage windowIcon(int side) {
   return image;
 }
 
-bool save(const QDir &dir, const char *name, const QImage &image) {
-  const QString path = dir.filePath(QString::fromLatin1(name));
-  if (image.save(path, "PNG")) return true;
-  std::fprintf(stderr, "morlan_icon_maker: cannot write %s\n", qPrintable(path));
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: morlan_icon_maker <directory>\n");
-    return 2;
-  }
-  const QDir dir(QString::fromLocal8Bit(argv[1]));
-  if (!QDir().mkpath(dir.path())) return 1;
-  bool ok = save(dir, "play.png", playImage(48));
-  ok &= save(dir, "pause.png", pauseImage(48));
-  ok &= save(dir, "viewer_icon.png", windowIcon(1024));
-  return ok ? 0 : 1;
+  return folio_tools::run_icon_maker(argc, argv, [](const QDir &dir) {
+    bool ok = folio_tools::save_icon(dir, "play.png", playImage(48));
+    ok &= folio_tools::save_icon(dir, "pause.png", pauseImage(48));
+    ok &= folio_tools::save_icon(dir, "viewer_icon.png", windowIcon(1024));
+    return ok;
+  });
 }

@@ -4,12 +4,12 @@
 // Each control has a normal and a pressed look; the pressed one sits on a
 // darker disc.
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <cstdio>
 #include <functional>
+
+#include "icon_writer.h"
 
 namespace {
 
@@ -81,23 +81,8 @@ void logo(QPainter &p) {
   p.drawLine(QPointF(12, 21), QPointF(18, 21));
 }
 
-bool save(const QDir &dir, const QString &name, const QImage &image) {
-  if (image.save(dir.filePath(name))) return true;
-  std::fprintf(stderr, "icon_maker: cannot write %s\n", qPrintable(dir.filePath(name)));
-  return false;
-}
-
-}  // namespace
-
-int main(int argc, char **argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: icon_maker <directory>\n");
-    return 2;
-  }
-  const QDir dir(QString::fromLocal8Bit(argv[1]));
-  if (!QDir().mkpath(dir.path())) return 1;
+bool drawAll(const QDir &dir) {
+  using folio_tools::save_icon;
   const QSize button(32, 32);
   struct Icon {
     const char *name;
@@ -112,13 +97,13 @@ int main(int argc, char **argv) {
   };
   bool ok = true;
   for (const Icon &icon : buttons) {
-    ok &= save(dir, QStringLiteral("%1.png").arg(QLatin1String(icon.name)),
+    ok &= save_icon(dir, QStringLiteral("%1.png").arg(QLatin1String(icon.name)),
                drawIcon(button, false, icon.draw));
-    ok &= save(dir, QStringLiteral("%1_pressed.png").arg(QLatin1String(icon.name)),
+    ok &= save_icon(dir, QStringLiteral("%1_pressed.png").arg(QLatin1String(icon.name)),
                drawIcon(button, true, icon.draw));
   }
-  ok &= save(dir, QStringLiteral("100per.png"), drawIcon(button, false, actualSize));
-  ok &= save(dir, QStringLiteral("drop.png"), drawIcon(QSize(17, 27), false, dropDown));
+  ok &= save_icon(dir, QStringLiteral("100per.png"), drawIcon(button, false, actualSize));
+  ok &= save_icon(dir, QStringLiteral("drop.png"), drawIcon(QSize(17, 27), false, dropDown));
   QImage dropPressed(QSize(17, 27), QImage::Format_RGB32);
   dropPressed.fill(QColor(220, 220, 220));
   {
@@ -126,8 +111,12 @@ int main(int argc, char **argv) {
     painter.setBrush(kInk);
     dropDown(painter);
   }
-  ok &= save(dir, QStringLiteral("drop_pressed.jpg"), dropPressed);
-  ok &= save(dir, QStringLiteral("separation.png"), drawIcon(QSize(5, 30), false, separator));
-  ok &= save(dir, QStringLiteral("logo.png"), drawIcon(button, false, logo));
-  return ok ? 0 : 1;
+  ok &= save_icon(dir, QStringLiteral("drop_pressed.jpg"), dropPressed);
+  ok &= save_icon(dir, QStringLiteral("separation.png"), drawIcon(QSize(5, 30), false, separator));
+  ok &= save_icon(dir, QStringLiteral("logo.png"), drawIcon(button, false, logo));
+  return ok;
 }
+
+}  // namespace
+
+int main(int argc, char **argv) { return folio_tools::run_icon_maker(argc, argv, drawAll); }
