@@ -76,6 +76,13 @@ bool ScreenSession::startWindowManager() {
   return ready;
 }
 
+void ScreenSession::stopKeyRepeat() {
+  Display *display = XOpenDisplay(screen_->display().c_str());
+  if (!display) throw std::runtime_error("cannot open the test display");
+  XAutoRepeatOff(display);
+  XCloseDisplay(display);  // flushes the request; the setting stays with the server
+}
+
 void ScreenSession::start(const std::vector<std::string> &arguments) {
   const std::string outPath = dir_.path("morlan.out");
   const std::string errPath = dir_.path("morlan.err");

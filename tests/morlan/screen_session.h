@@ -29,6 +29,12 @@ class ScreenSession {
   // Without one, nothing handles requests such as full screen.
   bool startWindowManager();
 
+  // Turns the server's key auto-repeat off: a key held down then sends
+  // one press and one release, however slowly the test runs. Call it once
+  // the program is connected: the server resets its settings whenever its
+  // last client goes.
+  void stopKeyRepeat();
+
   // Starts Morlan with arguments; the window is looked for by the title
   // (the played file's path, matched at its end).
   void start(const std::vector<std::string> &arguments);
