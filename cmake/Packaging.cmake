@@ -24,6 +24,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Folio developers <dev@folio.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Found at run time rather than linked: the TIFF reader of the document
+# viewer, and the office components the converter drives.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt5-image-formats-plugins, libreoffice-writer-nogui | libreoffice-writer, libreoffice-calc-nogui | libreoffice-calc, libreoffice-impress-nogui | libreoffice-impress")
 # Libraries the package brings itself: dpkg-shlibdeps looks them up here
 # instead of asking which Debian package provides them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS

@@ -14,7 +14,7 @@ host="$prefix/bin/folio-host"
 "$host" --help >"$work/help.txt" || fail "folio-host --help"
 grep -q "protect" "$work/help.txt" || fail "folio-host --help printed no commands"
 
-for program in pageview Morlan; do
+for program in pageview Morlan Brevint; do
   [[ -x "$prefix/bin/$program" ]] || fail "no $prefix/bin/$program"
   # Only the loader is asked: a library it cannot resolve shows as "not found".
   if ldd "$prefix/bin/$program" | grep -q "not found"; then

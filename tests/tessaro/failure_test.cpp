@@ -1,0 +1,146 @@
+// Conversions that must fail (-1): those that need no office fail before
+// one is started; the others end their office. None leaves a profile, a
+// process or a pipe behind, and no source file is changed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+#include "support/fake_installation.h"
+#include "support/files.h"
+#include "support/office_fixtures.h"
+#include "support/office_scratch.h"
+#include "tessaro.h"
+#include "uno/time_limit.h"
+
+namespace tessaro_test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// Well under the second that starting an office takes.
+constexpr auto kWithoutOffice = std::chrono::milliseconds(300);
+
+TEST(ConversionFailure, UnknownTypesFailWithoutAnOffice) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("report.docx");
+  const std::string pdf = scratch.path("report.pdf");
+  write_report_docx(source, 1);
+  const auto start = Clock::now();
+  for (int type : {3, -1, 100})
+    EXPECT_EQ(ConvertOfficeFileToPdf(type, source.c_str(), pdf.c_str()), TESSARO_FAILED) << type;
+  EXPECT_LT(Clock::now() - start, kWithoutOffice);
+  EXPECT_FALSE(folio_test::file_exists(pdf));
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+TEST(ConversionFailure, UnreadableSourceFailsWithoutAnOffice) {
+  OfficeScratch scratch;
+  const std::string pdf = scratch.path("out.pdf");
+  const std::string missing = scratch.path("missing.docx");
+  const std::string folder = scratch.path("offices");
+  const auto start = Clock::now();
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, missing.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_EXCEL, folder.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, nullptr, pdf.c_str()), TESSARO_FAILED);
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, missing.c_str(), nullptr), TESSARO_FAILED);
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, "", pdf.c_str()), TESSARO_FAILED);
+  EXPECT_LT(Clock::now() - start, kWithoutOffice);
+  EXPECT_FALSE(folio_test::file_exists(pdf));
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+TEST(ConversionFailure, ComponentNotInstalledFailsWithoutAnOffice) {
+  OfficeScratch scratch;
+  const std::string root = scratch.path("office");
+  make_fake_installation(root, {true, false, true});
+  const std::string source = scratch.path("figures.xlsx");
+  const std::string pdf = scratch.path("figures.pdf");
+  write_workbook_xlsx(source, {});
+  InstallationRootOverride installed_without_calc(root);
+
+  const auto start = Clock::now();
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_EXCEL, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_LT(Clock::now() - start, kWithoutOffice);
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+// An office that never answers (a dialog, a damaged file) is killed when
+// the time limit passes.
+TEST(ConversionFailure, OfficeThatNeverAnswersIsEndedAtTheTimeLimit) {
+  OfficeScratch scratch;
+  const std::string root = scratch.path("office");
+  make_fake_installation(root, {});
+  const std::string source = scratch.path("report.docx");
+  const std::string pdf = scratch.path("report.pdf");
+  write_report_docx(source, 1);
+  InstallationRootOverride never_answering(root);
+  const auto saved_limit = tessaro::uno_backend::conversion_time_limit();
+  tessaro::uno_backend::set_conversion_time_limit(std::chrono::milliseconds(500));
+
+  const auto start = Clock::now();
+  const int result = ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), pdf.c_str());
+  const auto elapsed = Clock::now() - start;
+  tessaro::uno_backend::set_conversion_time_limit(saved_limit);
+
+  EXPECT_EQ(result, TESSARO_FAILED);
+  EXPECT_GE(elapsed, std::chrono::milliseconds(500));
+  EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+// The office is started for these; each still fails and ends it.
+TEST(ConversionFailure, FileThatIsNoDocumentFails) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("notes.docx");
+  const std::string pdf = scratch.path("notes.pdf");
+  folio_test::Bytes noise(4096);
+  std::mt19937 random(11);
+  for (auto &b : noise) b = static_cast<unsigned char>(random());
+  folio_test::write_file(source, noise);
+
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_FALSE(folio_test::file_exists(pdf));
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+TEST(ConversionFailure, PasswordProtectedDocumentFails) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("locked.odt");
+  const std::string pdf = scratch.path("locked.pdf");
+  write_protected_odt(source);
+
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_FALSE(folio_test::file_exists(pdf));
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+// The document is open, and editable, when the export fails: the office
+// must not leave its lock file beside it.
+TEST(ConversionFailure, UnwritablePdfPathFails) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("report.docx");
+  write_report_docx(source, 1);
+  // A folder that is a file: not writable, even for root.
+  const std::string pdf = source + "/report.pdf";
+
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+TEST(ConversionFailure, WorkbookWithAChartSheetFailsAndStaysUnchanged) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("chart.xlsx");
+  const std::string pdf = scratch.path("chart.pdf");
+  WorkbookLayout layout;
+  layout.chart_sheet = true;
+  write_workbook_xlsx(source, layout);
+  const folio_test::Bytes before = folio_test::read_file(source);
+
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_EXCEL, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_FALSE(folio_test::file_exists(pdf));
+  EXPECT_EQ(folio_test::read_file(source), before);
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+}  // namespace
+}  // namespace tessaro_test

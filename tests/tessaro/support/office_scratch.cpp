@@ -1,0 +1,67 @@
+#include "support/office_scratch.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+namespace tessaro_test {
+
+namespace {
+
+std::vector<std::string> entries(const std::string &folder) {
+  std::vector<std::string> names;
+  if (DIR *dir = opendir(folder.c_str())) {
+    while (const dirent *entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+  }
+  return names;
+}
+
+}  // namespace
+
+OfficeScratch::OfficeScratch() : offices_(dir_.path("offices")) {
+  if (mkdir(offices_.c_str(), 0700) != 0) throw std::runtime_error("cannot make " + offices_);
+  if (const char *tmpdir = std::getenv("TMPDIR")) saved_tmpdir_ = tmpdir, had_tmpdir_ = true;
+  setenv("TMPDIR", offices_.c_str(), 1);
+}
+
+OfficeScratch::~OfficeScratch() {
+  if (had_tmpdir_)
+    setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+}
+
+std::string OfficeScratch::leftovers() const {
+  std::string found;
+  for (const std::string &name : entries(offices_)) found += "profile folder " + name + "; ";
+  // An office's lock file beside a document it had open.
+  for (const std::string &name : entries(dir_.root()))
+    if (name.compare(0, 7, ".~lock.") == 0) found += "lock file " + name + "; ";
+
+  for (const std::string &pid : entries("/proc")) {
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream in("/proc/" + pid + "/cmdline", std::ios::binary);
+    const std::string command{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (command.find(dir_.root()) != std::string::npos)
+      found += "process " + pid + " (" + command.substr(0, command.find('\0')) + "); ";
+  }
+
+  const std::string pipe_prefix =
+      "OSL_PIPE_" + std::to_string(getuid()) + "_tessaro-" + std::to_string(getpid()) + "-";
+  for (const char *folder : {"/tmp", "/var/tmp"})
+    for (const std::string &name : entries(folder))
+      if (name.compare(0, pipe_prefix.size(), pipe_prefix) == 0) found += "pipe " + name + "; ";
+  return found;
+}
+
+}  // namespace tessaro_test

@@ -1,0 +1,37 @@
+// A test's scratch folder that also receives the offices' private profiles
+// (TMPDIR points into it while the object lives), and the check that a
+// conversion left nothing behind: no profile, no office process, no pipe.
+#ifndef TESSARO_TESTS_OFFICE_SCRATCH_H
+#define TESSARO_TESTS_OFFICE_SCRATCH_H
+
+#include <string>
+
+#include "support/scratch_dir.h"
+
+namespace tessaro_test {
+
+class OfficeScratch {
+ public:
+  OfficeScratch();
+  ~OfficeScratch();
+  OfficeScratch(const OfficeScratch &) = delete;
+  OfficeScratch &operator=(const OfficeScratch &) = delete;
+
+  std::string path(const std::string &name) const { return dir_.path(name); }
+
+  // What this process's conversions left behind, described; empty when
+  // nothing: entries in the offices' temporary folder, lock files beside
+  // the documents, processes whose command line names this scratch
+  // folder, pipe sockets named for this process.
+  std::string leftovers() const;
+
+ private:
+  folio_test::ScratchDir dir_;
+  std::string offices_;  // the TMPDIR the offices see
+  std::string saved_tmpdir_;
+  bool had_tmpdir_ = false;
+};
+
+}  // namespace tessaro_test
+
+#endif
