@@ -1,7 +1,9 @@
 #include "uno/office_documents.h"
 
-#include <vector>
+#include <stdio.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -10,6 +12,8 @@
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <string>
+#include <vector>
 
 using namespace css;
 
@@ -33,8 +37,8 @@ bool plausible_filter(const uno::Reference<lang::XComponent> &document, const OU
   OUString filter;
   for (const beans::PropertyValue &argument : model->getArgs())
     if (argument.Name == "FilterName") argument.Value >>= filter;
-  const bool text_filter = filter == "Text" || filter == "Text (encoded)" ||
-                           filter == "Text - txt - csv (StarCalc)";
+  const bool text_filter =
+      filter == "Text" || filter == "Text (encoded)" || filter == "Text - txt - csv (StarCalc)";
   if (!text_filter) return true;
   const OUString name = url.copy(url.lastIndexOf('/') + 1).toAsciiLowerCase();
   return name.endsWith(".txt") || name.endsWith(".csv");
@@ -55,14 +59,15 @@ uno::Reference<lang::XComponent> load_document(OfficeSession &session, const OUS
   if (!options.password.empty())
     arguments.push_back(property("Password", uno::Any(to_ou(options.password))));
 
-  const uno::Reference<lang::XComponent> document = session.load(
-      url, uno::Sequence<beans::PropertyValue>(arguments.data(),
-                                               static_cast<sal_Int32>(arguments.size())));
+  const uno::Reference<lang::XComponent> document =
+      session.load(url, uno::Sequence<beans::PropertyValue>(
+                            arguments.data(), static_cast<sal_Int32>(arguments.size())));
   const uno::Reference<lang::XServiceInfo> info(document, uno::UNO_QUERY);
   if (!info.is() || !info->supportsService(OUString::createFromAscii(service)) ||
       !plausible_filter(document, url)) {
     close_document(document);
-    throw lang::IllegalArgumentException(OUString("not a document of this kind: " + url), nullptr, 0);
+    throw lang::IllegalArgumentException(OUString("not a document of this kind: " + url), nullptr,
+                                         0);
   }
   return document;
 }
@@ -86,10 +91,11 @@ void store_as_pdf(const uno::Reference<lang::XComponent> &document, const char *
       property("ExportHiddenSlides", uno::Any(options.hidden_slides)),
       property("ExportNotes", uno::Any(false)),
   };
-  if (!options.page_range.isEmpty()) data.push_back(property("PageRange", uno::Any(options.page_range)));
+  if (!options.page_range.isEmpty())
+    data.push_back(property("PageRange", uno::Any(options.page_range)));
 
   const uno::Sequence<beans::PropertyValue> filter_data(data.data(),
-                                                         static_cast<sal_Int32>(data.size()));
+                                                        static_cast<sal_Int32>(data.size()));
   const beans::PropertyValue store[] = {
       property("FilterName", uno::Any(OUString::createFromAscii(filter))),
       property("FilterData", uno::Any(filter_data)),
@@ -97,7 +103,27 @@ void store_as_pdf(const uno::Reference<lang::XComponent> &document, const char *
   };
   const uno::Sequence<beans::PropertyValue> arguments(store, 3);
   const uno::Reference<frame::XStorable> storable(document, uno::UNO_QUERY_THROW);
-  storable->storeToURL(file_url(pdf_path), arguments);
+
+  // The office writes under a temporary name beside the PDF, renamed over
+  // it only once complete: an office killed or failing half way leaves no
+  // truncated PDF, and an older PDF at that path stays until replaced.
+  static std::atomic<unsigned> stores{0};
+  const std::string suffix =
+      ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(stores++);
+  const std::u16string partial = pdf_path + std::u16string(suffix.begin(), suffix.end());
+  const OString pdf_name = OUStringToOString(to_ou(pdf_path), RTL_TEXTENCODING_UTF8);
+  const OString partial_name = pdf_name + OString(suffix.c_str());
+  try {
+    storable->storeToURL(file_url(partial), arguments);
+  } catch (...) {
+    ::unlink(partial_name.getStr());
+    throw;
+  }
+  if (::rename(partial_name.getStr(), pdf_name.getStr()) != 0) {
+    ::unlink(partial_name.getStr());
+    throw lang::IllegalArgumentException(
+        OUString("the PDF cannot be put in place: ") + OUString::fromUtf8(pdf_name), nullptr, 0);
+  }
 }
 
 }  // namespace tessaro::uno_backend

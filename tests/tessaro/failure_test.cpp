@@ -3,6 +3,8 @@
 // process or a pipe behind, and no source file is changed.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <random>
 
@@ -122,6 +124,20 @@ TEST(ConversionFailure, UnwritablePdfPathFails) {
   write_report_docx(source, 1);
   // A folder that is a file: not writable, even for root.
   const std::string pdf = source + "/report.pdf";
+
+  EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+// The office writes the PDF under a temporary name that is renamed into
+// place; here the rename fails (a folder stands at the PDF's path), and the
+// written file must not stay behind.
+TEST(ConversionFailure, PdfThatCannotBePutInPlaceLeavesNoPartialFile) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("report.docx");
+  write_report_docx(source, 1);
+  const std::string pdf = scratch.path("taken.pdf");
+  ASSERT_EQ(::mkdir(pdf.c_str(), 0700), 0);
 
   EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), pdf.c_str()), TESSARO_FAILED);
   EXPECT_EQ(scratch.leftovers(), "");

@@ -45,8 +45,11 @@ std::string OfficeScratch::leftovers() const {
   std::string found;
   for (const std::string &name : entries(offices_)) found += "profile folder " + name + "; ";
   // An office's lock file beside a document it had open.
-  for (const std::string &name : entries(dir_.root()))
+  // A PDF's temporary name, left when its store went wrong.
+  for (const std::string &name : entries(dir_.root())) {
     if (name.compare(0, 7, ".~lock.") == 0) found += "lock file " + name + "; ";
+    if (name.find(".partial-") != std::string::npos) found += "partial PDF " + name + "; ";
+  }
 
   for (const std::string &pid : entries("/proc")) {
     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;

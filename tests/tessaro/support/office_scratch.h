@@ -20,8 +20,8 @@ class OfficeScratch {
   std::string path(const std::string &name) const { return dir_.path(name); }
 
   // What this process's conversions left behind, described; empty when
-  // nothing: entries in the offices' temporary folder, lock files beside
-  // the documents, processes whose command line names this scratch
+  // nothing: entries in the offices' temporary folder, lock files and
+  // partly written PDFs beside the documents, processes whose command line names this scratch
   // folder, pipe sockets named for this process.
   std::string leftovers() const;
 
