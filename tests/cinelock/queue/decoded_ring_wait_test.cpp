@@ -21,7 +21,33 @@ using namespace cinelock_test;
 
 void let_waiter_start() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
-using DecodedRingWaits = ring_test;
+class DecodedRingWaits : public ring_test {
+ protected:
+  // A reader waiting in decoded_ring_peek_readable returns only once a
+  // frame (with this pts) has been pushed, and gets that frame.
+  void expect_reader_released_by_push(int64_t pts_pushed) {
+    std::atomic<bool> pushed{false};
+    std::atomic<bool> returned_after_push{false};
+    int64_t pts = -1;
+    std::thread reader([&] {
+      ring_slot *slot = decoded_ring_peek_readable(&ring_);
+      returned_after_push = pushed.load();
+      if (slot != nullptr) pts = slot->frame->pts;
+    });
+    let_waiter_start();
+    ring_slot *slot = decoded_ring_peek_writable(&ring_);
+    ASSERT_NE(slot, nullptr);
+    frame_ptr frame = make_frame(pts_pushed);
+    ASSERT_NE(frame, nullptr);
+    av_frame_move_ref(slot->frame, frame.get());
+    pushed = true;
+    decoded_ring_push(&ring_);
+    reader.join();
+
+    EXPECT_TRUE(returned_after_push);
+    EXPECT_EQ(pts, pts_pushed);
+  }
+};
 
 TEST_F(DecodedRingWaits, PeekWritableOnAFullRingWaitsForTheReaderToAdvance) {
   open_ring(2, false);
@@ -91,58 +117,14 @@ TEST_F(DecodedRingWaits, PeekWritableGivesNothingWhenTheFifoIsAbortedWhileWaitin
 
 TEST_F(DecodedRingWaits, PeekReadableOnAnEmptyRingWaitsForAPush) {
   open_ring(3, false);
-
-  std::atomic<bool> pushed{false};
-  std::atomic<bool> returned_after_push{false};
-  int64_t pts = -1;
-  std::thread reader([&] {
-    ring_slot *slot = decoded_ring_peek_readable(&ring_);
-    returned_after_push = pushed.load();
-    if (slot != nullptr) {
-      pts = slot->frame->pts;
-    }
-  });
-  let_waiter_start();
-  ring_slot *slot = decoded_ring_peek_writable(&ring_);
-  ASSERT_NE(slot, nullptr);
-  frame_ptr frame = make_frame(42);
-  ASSERT_NE(frame, nullptr);
-  av_frame_move_ref(slot->frame, frame.get());
-  pushed = true;
-  decoded_ring_push(&ring_);
-  reader.join();
-
-  EXPECT_TRUE(returned_after_push);
-  EXPECT_EQ(pts, 42);
+  expect_reader_released_by_push(42);
 }
 
 TEST_F(DecodedRingWaits, PeekReadableWaitsWhileOnlyTheKeptFrameRemains) {
   open_ring(3, true);
   push_frame(1);
   decoded_ring_advance(&ring_);
-
-  std::atomic<bool> pushed{false};
-  std::atomic<bool> returned_after_push{false};
-  int64_t pts = -1;
-  std::thread reader([&] {
-    ring_slot *slot = decoded_ring_peek_readable(&ring_);
-    returned_after_push = pushed.load();
-    if (slot != nullptr) {
-      pts = slot->frame->pts;
-    }
-  });
-  let_waiter_start();
-  ring_slot *slot = decoded_ring_peek_writable(&ring_);
-  ASSERT_NE(slot, nullptr);
-  frame_ptr frame = make_frame(2);
-  ASSERT_NE(frame, nullptr);
-  av_frame_move_ref(slot->frame, frame.get());
-  pushed = true;
-  decoded_ring_push(&ring_);
-  reader.join();
-
-  EXPECT_TRUE(returned_after_push);
-  EXPECT_EQ(pts, 2);
+  expect_reader_released_by_push(2);
 }
 
 TEST_F(DecodedRingWaits, PeekReadableGivesNothingWhenTheFifoIsAbortedWhileWaiting) {
