@@ -17,6 +17,7 @@
 #include <string>
 
 #include "folioc.h"
+#include "peak_memory.h"
 #include "ratio_report.h"
 
 namespace {
@@ -41,17 +42,6 @@ void print_hex(const char *name, const unsigned char *bytes, std::size_t length)
   std::printf("%s=", name);
   for (std::size_t i = 0; i < length; ++i) std::printf("%02x", bytes[i]);
   std::printf("\n");
-}
-
-void print_peak_resident_size() {
-  std::FILE *status = std::fopen("/proc/self/status", "r");
-  if (!status) return;
-  char line[256];
-  long kib = -1;
-  while (std::fgets(line, sizeof line, status))
-    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-  std::fclose(status);
-  std::printf("vm_hwm_kib=%ld\n", kib);
 }
 
 int encrypt(const char *source, const char *destination, const char *key_hex) {

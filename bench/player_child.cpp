@@ -31,6 +31,7 @@
 
 #include "cinelock.h"
 #include "decode_only_peer.h"
+#include "peak_memory.h"
 #include "ratio_report.h"
 #include "support/media/media_fixtures.h"
 
@@ -95,17 +96,6 @@ double threads_cpu_seconds(const std::string &prefix) {
   }
   closedir(tasks);
   return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-void print_peak_resident_size() {
-  std::FILE *status = std::fopen("/proc/self/status", "r");
-  if (!status) return;
-  char line[256];
-  long kib = -1;
-  while (std::fgets(line, sizeof line, status))
-    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-  std::fclose(status);
-  std::printf("vm_hwm_kib=%ld\n", kib);
 }
 
 int make(const char *clear, const char *protected_path, double seconds, int width, int height,
