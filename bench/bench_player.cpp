@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,9 +98,42 @@ bool make(const Clip &clip, const std::string &log) {
               .empty();
 }
 
+// SDL's own software renderer presenting into a plain memory surface: no
+// GL and so no rasteriser threads. Set for one child, then put back.
+class SoftwareRendering {
+ public:
+  SoftwareRendering() {
+    for (Saved &variable : saved_) {
+      const char *value = std::getenv(variable.name);
+      variable.had = value != nullptr;
+      if (value) variable.value = value;
+    }
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
+  }
+  ~SoftwareRendering() {
+    for (const Saved &variable : saved_) {
+      if (variable.had)
+        setenv(variable.name, variable.value.c_str(), 1);
+      else
+        unsetenv(variable.name);
+    }
+  }
+
+ private:
+  struct Saved {
+    const char *name;
+    bool had = false;
+    std::string value;
+  };
+  Saved saved_[2] = {{"SDL_RENDER_DRIVER", false, {}}, {"SDL_FRAMEBUFFER_ACCELERATION", false, {}}};
+};
+
 // One play of the clip: its output, or empty when the child failed or the
 // player ended well before the clip did (then nothing was measured).
-std::string play(const Clip &clip, const std::string &log) {
+std::string play(const Clip &clip, const std::string &log, bool software = false) {
+  std::unique_ptr<SoftwareRendering> rendering;
+  if (software) rendering = std::make_unique<SoftwareRendering>();
   const std::string output = run_child(
       {"play", clip.protected_path, std::to_string(clip.width), std::to_string(clip.height)}, log);
   if (output.empty()) return output;
@@ -121,9 +155,12 @@ std::string clip_note(const Clip &clip) {
 }
 
 bool cpu_benchmark(RatioReport &report, const Clip &clip, const std::string &log) {
-  Samples ours, peer, our_wall, rasteriser, ours_without_rasteriser;
+  Samples ours, peer, our_wall, rasteriser, ours_without_rasteriser, ours_software;
   std::string frames;
   for (int round = 0; round < kCpuRounds; ++round) {
+    const std::string software = play(clip, log, true);
+    if (software.empty()) return false;
+    ours_software.add(reported(software, "cpu_seconds"));
     for (int turn = 0; turn < 2; ++turn) {
       const bool our_turn = (round + turn) % 2 == 0;
       const std::string output =
@@ -161,6 +198,12 @@ bool cpu_benchmark(RatioReport &report, const Clip &clip, const std::string &log
                 "the rest, %.2f s, is %.2fx the peer",
                 rasteriser.median(), ours_without_rasteriser.median(),
                 ours_without_rasteriser.median() / peer.median());
+  RatioReport::note(text);
+  std::snprintf(text, sizeof text,
+                "with SDL's software renderer instead (SDL_RENDER_DRIVER=software, "
+                "SDL_FRAMEBUFFER_ACCELERATION=0: no GL at all) the play took %.2f s (median), "
+                "%.2fx the peer",
+                ours_software.median(), ours_software.median() / peer.median());
   RatioReport::note(text);
   return true;
 }
