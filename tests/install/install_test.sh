@@ -16,6 +16,20 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build_dir" --prefix "$prefix" >"$scratch/install.log" || fail "cmake --install"
 "$source_dir/tests/install/check_installed_suite.sh" "$prefix" "$source_dir/samples/report.pdf" "$scratch/run"
 
+# folio-host starts the viewer installed beside it: a stand-in pageview
+# next to a copy of the tool records that it was the one started.
+beside="$scratch/beside"
+mkdir -p "$beside/bin"
+ln -s "$prefix/lib" "$beside/lib"
+cp "$prefix/bin/folio-host" "$beside/bin/"
+printf '#!/bin/sh\necho "$@" >"%s"\n' "$beside/started-with" >"$beside/bin/pageview"
+chmod +x "$beside/bin/pageview"
+cp "$source_dir/samples/report.pdf" "$beside/report.pdf"
+"$beside/bin/folio-host" protect "$beside/report.pdf" "$beside/report.fpd" >/dev/null
+env -u FOLIO_PAGEVIEW "$beside/bin/folio-host" open "$beside/report.fpd" --key-file "$beside/report.fpd.key" ||
+  fail "folio-host open with the viewer beside it"
+grep -q "report.fpd" "$beside/started-with" 2>/dev/null || fail "folio-host did not start the pageview beside it"
+
 for library in folioc cinelock; do
   soname=$(objdump -p "$prefix/lib/lib$library.so" | awk '$1 == "SONAME" { print $2 }')
   [[ "$soname" == "lib$library.so.0" ]] || fail "lib$library.so has SONAME '$soname'"
