@@ -4,7 +4,6 @@
 // not match their key file; inspect says that such files carry no header.
 #include <gtest/gtest.h>
 
-#include <regex>
 
 #include "host_process.h"
 #include "key_file_fields.h"
@@ -12,6 +11,7 @@
 #include "support/files.h"
 #include "support/oracle.h"
 #include "support/test_bytes.h"
+#include "support/text_patterns.h"
 #include "world_writable_scratch_dir.h"
 
 using namespace folio_test;
@@ -104,7 +104,7 @@ TEST(OlderKeyFile, WithoutAKindLineIsAPdfKeyFile) {
   WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 301));
   const std::string text = read_text(sample.key_path);
-  write_text(dir.path("old.key"), std::regex_replace(text, std::regex("kind: pdf\n"), ""));
+  write_text(dir.path("old.key"), folio_test::replace_matches(text, "kind: pdf\n", ""));
   ASSERT_NE(read_text(dir.path("old.key")), text);
   const RunResult run = run_host({"unprotect", sample.protected_path, dir.path("restored.bin"),
                                   "--key-file", dir.path("old.key")});
@@ -151,7 +151,7 @@ TEST_F(UnprotectCiphertextOnly, WrongKeyIsCaughtByTheDigest) {
   const auto fields = key_file_fields(text);
   std::string key = fields.at("key");
   key[0] = key[0] == '0' ? '1' : '0';
-  write_text(dir_.path("wrong.key"), std::regex_replace(text, std::regex(fields.at("key")), key));
+  write_text(dir_.path("wrong.key"), folio_test::replace_matches(text, fields.at("key"), key));
   expect_rejected(unprotect(dir_.path("wrong.key")), sample_.protected_path,
                   "wrong key or damaged file: digest mismatch");
 }
@@ -159,7 +159,7 @@ TEST_F(UnprotectCiphertextOnly, WrongKeyIsCaughtByTheDigest) {
 TEST_F(UnprotectCiphertextOnly, WrongNonceIsCaughtByTheDigest) {
   const std::string text = read_text(sample_.key_path);
   write_text(dir_.path("wrong.key"),
-             std::regex_replace(text, std::regex("nonce: [^\n]*"), "nonce: AAAAAAAAAAA="));
+             folio_test::replace_matches(text, "nonce: [^\n]*", "nonce: AAAAAAAAAAA="));
   expect_rejected(unprotect(dir_.path("wrong.key")), sample_.protected_path,
                   "wrong key or damaged file: digest mismatch");
 }

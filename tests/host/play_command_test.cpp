@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <ctime>
-#include <regex>
 #include <set>
 #include <thread>
 
@@ -22,6 +21,7 @@
 #include "support/files.h"
 #include "support/oracle.h"
 #include "support/test_bytes.h"
+#include "support/text_patterns.h"
 #include "video_sample.h"
 #include "world_writable_scratch_dir.h"
 
@@ -42,7 +42,7 @@ Bytes token_cipher(const Bytes &data) {
 std::string token_text(const std::string &token) {
   EXPECT_EQ(token.size() % 2, 0u) << "the player refuses an odd number of digits";
   EXPECT_LE(token.size(), kPlayerMaxTokenDigits);
-  EXPECT_TRUE(std::regex_match(token, std::regex("[0-9A-Fa-f]*"))) << token;
+  EXPECT_TRUE(folio_test::matches_whole(token, "[0-9A-Fa-f]*")) << token;
   const Bytes text = token_cipher(from_hex(token));
   const std::string whole(text.begin(), text.end());
   return whole.substr(0, whole.find('\0'));
@@ -80,7 +80,7 @@ Bytes header_block_in(const std::string &video_path) {
 // Checked as issued between before and after.
 void expect_leading_field_issued_between(const std::string &text, std::int64_t before,
                                          std::int64_t after) {
-  ASSERT_TRUE(std::regex_match(text, std::regex("1[0-9]{10} [0-9a-f]{64}"))) << text;
+  ASSERT_TRUE(folio_test::matches_whole(text, "1[0-9]{10} [0-9a-f]{64}")) << text;
   const std::int64_t issued = std::stoll(text.substr(1, 10));
   EXPECT_GE(issued, before);
   EXPECT_LE(issued, after);

@@ -5,13 +5,13 @@
 #include <sys/stat.h>
 
 #include <functional>
-#include <regex>
 
 #include "host_process.h"
 #include "key_file_fields.h"
 #include "protected_sample.h"
 #include "support/files.h"
 #include "support/test_bytes.h"
+#include "support/text_patterns.h"
 #include "world_writable_scratch_dir.h"
 
 using namespace folio_test;
@@ -28,7 +28,7 @@ RunResult unprotect(const ProtectedSample &sample, const std::string &key_path,
 
 std::string replace_field(const std::string &key_text, const std::string &field,
                           const std::string &value) {
-  return std::regex_replace(key_text, std::regex("(^|\n)" + field + ": [^\n]*"),
+  return folio_test::replace_matches(key_text, "(^|\n)" + field + ": [^\n]*",
                             "$1" + field + ": " + value);
 }
 
@@ -45,7 +45,7 @@ const KeyFileDamage kKeyFileDamage[] = {
     {"SomeOtherText", [](const std::string &) { return std::string("hello\nworld\n"); },
      "not a key file"},
     {"NoFormatLine",
-     [](const std::string &t) { return std::regex_replace(t, std::regex("format: [^\n]*\n"), ""); },
+     [](const std::string &t) { return folio_test::replace_matches(t, "format: [^\n]*\n", ""); },
      "not a key file"},
     {"UnknownFormat",
      [](const std::string &t) { return replace_field(t, "format", "folio-key 2"); },
@@ -77,7 +77,7 @@ const KeyFileDamage kKeyFileDamage[] = {
     {"SizeNotANumber", [](const std::string &t) { return replace_field(t, "size", "12x"); },
      "the size is not a byte count"},
     {"Md5Missing",
-     [](const std::string &t) { return std::regex_replace(t, std::regex("md5: [^\n]*\n"), ""); },
+     [](const std::string &t) { return folio_test::replace_matches(t, "md5: [^\n]*\n", ""); },
      "no 'md5' line"},
     {"Md5Short", [](const std::string &t) { return replace_field(t, "md5", std::string(31, '0')); },
      "the md5 is not 32 hexadecimal digits"},

@@ -4,13 +4,13 @@
 // or a temporary behind.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <set>
 
 #include "host_process.h"
 #include "protected_sample.h"
 #include "support/files.h"
 #include "support/test_bytes.h"
+#include "support/text_patterns.h"
 #include "video_sample.h"
 #include "world_writable_scratch_dir.h"
 
@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(Extensions, ProtectVideoOutputContainer,
                          [](const testing::TestParamInfo<const char *> &info) {
                            const std::string name = info.param;
                            if (name.empty()) return std::string("NoExtension");
-                           return std::regex_replace(name, std::regex("[^A-Za-z0-9]"), "_");
+                           return folio_test::replace_matches(name, "[^A-Za-z0-9]", "_");
                          });
 
 TEST(ProtectVideoInput, MissingInput) {
