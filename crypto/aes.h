@@ -26,6 +26,13 @@ struct aes_key_schedule {
   aes_context_pool *pool = nullptr; // keyed cipher contexts, reused per call
 };
 
+// Starts the AES backend (libcrypto here, the system's CNG provider on
+// Windows) if it has not started yet; false when it cannot. A static object
+// that keeps keys calls this before it is made itself: static objects die
+// in reverse order, so the backend's own exit-time clean-up then runs after
+// that object has released its keys.
+bool aes_backend_start();
+
 void aes_init(aes_key_schedule *schedule);
 // Releases the schedule's key material; the schedule may be built again.
 void aes_free(aes_key_schedule *schedule);

@@ -10,7 +10,9 @@
 // memory for one cannot be had, wait for a pooled context to come back: a
 // keyed schedule never fails to cipher.
 #include "aes.h"
+#include "aes_pool.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <array>
@@ -81,25 +83,16 @@ void give_back(aes_context_pool &pool, EVP_CIPHER_CTX *ctx) {
   EVP_CIPHER_CTX_free(ctx);
 }
 
-void destroy(aes_context_pool *pool) {
+}  // namespace
+
+void aes_pool_release(aes_context_pool *pool) {
   if (!pool) return;
   for (auto &slot : pool->idle) EVP_CIPHER_CTX_free(slot.exchange(nullptr));
   EVP_CIPHER_CTX_free(pool->prototype);  // cleanses the key material
   delete pool;
 }
 
-}  // namespace
-
-void aes_init(aes_key_schedule *schedule) {
-  schedule->rounds = 0;
-  schedule->pool = nullptr;
-}
-
-void aes_free(aes_key_schedule *schedule) {
-  if (!schedule) return;
-  destroy(schedule->pool);
-  aes_init(schedule);
-}
+bool aes_backend_start() { return OPENSSL_init_crypto(0, nullptr) == 1; }
 
 int aes_setkey_enc(aes_key_schedule *schedule, const unsigned char *key, unsigned keybits) {
   aes_free(schedule);
@@ -113,7 +106,7 @@ int aes_setkey_enc(aes_key_schedule *schedule, const unsigned char *key, unsigne
   if (!pool->prototype ||
       EVP_EncryptInit_ex2(pool->prototype, cipher, key, nullptr, nullptr) != 1 ||
       !(first = copy_of(pool->prototype))) {
-    destroy(pool);
+    aes_pool_release(pool);
     return AES_ERR_NOT_READY;
   }
   pool->idle[0].store(first);

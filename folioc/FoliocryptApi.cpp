@@ -4,7 +4,6 @@
 // take the lock shared and copy the engine's pointer out, so ciphering runs
 // outside the lock and a handle released meanwhile only drops the table's
 // reference: the engine dies when the last call through it returns.
-#include <openssl/crypto.h>
 
 #include <climits>
 #include <exception>
@@ -14,6 +13,7 @@
 #include <shared_mutex>
 
 #include "AesCTREngine.h"
+#include "aes.h"
 #include "cipher_handles.h"
 #include "folioc.h"
 
@@ -57,10 +57,9 @@ class HandleTable {
 // Made on first use, so that callers running before or during static
 // initialisation (a host's own static objects) find it ready.
 HandleTable &handle_table() {
-  // libcrypto registers its exit-time clean-up when it initialises. Doing
-  // that before the table exists makes the clean-up run after the table's
-  // destructor, which still frees the engines left open at exit.
-  static const bool crypto_ready = OPENSSL_init_crypto(0, nullptr) == 1;
+  // The AES backend started before the table exists is ended after the
+  // table's destructor, which still frees the engines left open at exit.
+  static const bool crypto_ready = aes_backend_start();
   static HandleTable cs_ctxmap;
   (void)crypto_ready;
   return cs_ctxmap;

@@ -1,5 +1,7 @@
-// Opening files named by UTF-8 paths. On this platform paths are already
-// narrow UTF-8, so they go to the C runtime unchanged.
+// Opening files named by UTF-8 paths. On Linux paths are already narrow
+// UTF-8, so they go to the C runtime unchanged (file_open.cpp); on Windows
+// they are converted to UTF-16 and opened wide, sharing allowed
+// (file_open_windows.cpp).
 #ifndef FOLIO_PLATFORM_FILE_OPEN_H
 #define FOLIO_PLATFORM_FILE_OPEN_H
 

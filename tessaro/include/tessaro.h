@@ -18,9 +18,11 @@ extern "C" {
 #endif
 
 // TESSARO_BUILDING: compiling the conversion itself (the libraries, and
-// programs that carry the conversion code, such as Brevint).
+// programs that carry the conversion code, such as Brevint). On Windows each
+// DLL's export list names its one export, so that a program carrying the
+// same code exports nothing.
 #if defined(_WIN32) && defined(TESSARO_BUILDING)
-#define TESSARO_API __declspec(dllexport)
+#define TESSARO_API
 #elif defined(_WIN32)
 #define TESSARO_API __declspec(dllimport)
 #else
