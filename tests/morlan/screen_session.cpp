@@ -16,6 +16,7 @@
 
 #include "support/files.h"
 #include "support/media/test_picture.h"
+#include "support/window_manager.h"
 
 namespace morlan_test {
 
@@ -52,28 +53,8 @@ ScreenSession::~ScreenSession() {
 }
 
 bool ScreenSession::startWindowManager() {
-  if (!xvfb_test::on_path("openbox")) return false;
-  windowManager_ = std::make_unique<xvfb_test::BackgroundProgram>(
-      screen_->display(), std::vector<std::string>{"openbox"}, dir_.path("openbox.err"));
-  // A window manager announces itself with this property on the root.
-  Display *display = XOpenDisplay(screen_->display().c_str());
-  if (!display) return false;
-  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-  bool ready = false;
-  for (int attempt = 0; attempt < 100 && !ready && windowManager_->running(); ++attempt) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, left = 0;
-    unsigned char *value = nullptr;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type,
-                           &format, &items, &left, &value) == Success) {
-      ready = items > 0;
-      XFree(value);
-    }
-    if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  XCloseDisplay(display);
-  return ready;
+  windowManager_ = xvfb_test::start_window_manager(screen_->display(), dir_.path("wm.stderr"));
+  return windowManager_ != nullptr;
 }
 
 void ScreenSession::stopKeyRepeat() {

@@ -24,8 +24,8 @@ class ScreenSession {
   ScreenSession(const folio_test::ScratchDir &dir, int width, int height);
   ~ScreenSession();
 
-  // Starts a window manager (openbox) on the screen and waits until it
-  // has taken over; false when none is installed or it did not come up.
+  // Starts a window manager on the screen and waits until it has taken
+  // over; false when none is installed or it did not come up.
   // Without one, nothing handles requests such as full screen.
   bool startWindowManager();
 

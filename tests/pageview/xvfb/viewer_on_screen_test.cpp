@@ -13,6 +13,7 @@
 #include "support/files.h"
 #include "support/scratch_dir.h"
 #include "support/virtual_screen.h"
+#include "support/window_manager.h"
 
 namespace xvfb_test {
 namespace {
@@ -166,13 +167,10 @@ TEST_F(ViewerOnScreen, ControlWheelZoomChangesThePicture) {
 // Without a window manager nothing carries out a maximise request, so the
 // check needs one to be installed.
 TEST_F(ViewerOnScreen, WindowIsMaximised) {
-  std::unique_ptr<BackgroundProgram> window_manager;
-  for (const char *manager : {"openbox", "matchbox-window-manager", "xfwm4", "metacity", "icewm"}) {
-    if (!on_path(manager)) continue;
-    window_manager = std::make_unique<BackgroundProgram>(
-        screen_->display(), std::vector<std::string>{manager}, scratch_.path("wm.stderr"));
-    break;
-  }
+  // Started and waited for first: a window mapped while the manager is
+  // still taking over the screen may be left unmanaged.
+  const std::unique_ptr<BackgroundProgram> window_manager =
+      start_window_manager(screen_->display(), scratch_.path("wm.stderr"));
   start_viewer();
   ASSERT_FALSE(window_.empty());
   settled_frame();
