@@ -6,6 +6,7 @@
 
 #include <com/sun/star/lang/XComponent.hpp>
 
+#include "uno/emulated_object.h"
 #include "uno/office_session.h"
 
 namespace tessaro::uno_backend {
@@ -40,6 +41,32 @@ struct PdfOptions {
 // `filter` is the module's PDF export filter.
 void store_as_pdf(const css::uno::Reference<css::lang::XComponent> &document, const char *filter,
                   const std::u16string &pdf_path, const PdfOptions &options);
+
+// A text document's or a presentation's object: the loaded document, and
+// Close, which closes it without saving.
+class EmulatedDocument : public EmulatedObject {
+ public:
+  EmulatedDocument(std::shared_ptr<OfficeSession> session, const Guid &interface_id,
+                   css::uno::Reference<css::lang::XComponent> document)
+      : EmulatedObject(std::move(session), interface_id), document_(std::move(document)) {}
+
+ protected:
+  // Carries out Close when member names it; false for any other member.
+  bool closed_by(const Member &member) {
+    if (!is(member, "Close")) return false;
+    if (document_.is()) close_document(document_);
+    document_.clear();
+    return true;
+  }
+  // The document, still open (E_INVALIDARG once closed).
+  const css::uno::Reference<css::lang::XComponent> &open_document() const {
+    if (!document_.is()) invalid("the document is closed");
+    return document_;
+  }
+
+ private:
+  css::uno::Reference<css::lang::XComponent> document_;
+};
 
 }  // namespace tessaro::uno_backend
 

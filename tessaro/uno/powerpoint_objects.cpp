@@ -15,11 +15,10 @@ constexpr int kPpPrintOutputSlides = 1;
 constexpr int kPpPrintOutputNotesPages = 5;
 constexpr int kPpPrintAll = 1;
 
-class Presentation : public EmulatedObject {
+class Presentation : public EmulatedDocument {
  public:
   Presentation(std::shared_ptr<OfficeSession> session, uno::Reference<lang::XComponent> document)
-      : EmulatedObject(std::move(session), ids::kPowerPointPresentation),
-        document_(std::move(document)) {}
+      : EmulatedDocument(std::move(session), ids::kPowerPointPresentation, std::move(document)) {}
 
  protected:
   Variant on_call(const Member &member, const std::vector<Variant> &a) override {
@@ -40,20 +39,12 @@ class Presentation : public EmulatedObject {
       options.hidden_slides = bool_argument(a, 6, false);
       options.structure_tags = bool_argument(a, 12, false);
       options.pdf_a = bool_argument(a, 14, false);
-      if (!document_.is()) invalid("the presentation is closed");
-      store_as_pdf(document_, "impress_pdf_Export", pdf, options);
+      store_as_pdf(open_document(), "impress_pdf_Export", pdf, options);
       return Variant();
     }
-    if (is(member, "Close")) {
-      if (document_.is()) close_document(document_);
-      document_.clear();
-      return Variant();
-    }
+    if (closed_by(member)) return Variant();
     not_found(member);
   }
-
- private:
-  uno::Reference<lang::XComponent> document_;
 };
 
 class Presentations : public EmulatedObject {

@@ -14,10 +14,10 @@ constexpr int kWdExportOptimizeForOnScreen = 1;
 constexpr int kWdExportFromTo = 3;
 constexpr int kWdExportCreateNoBookmarks = 0;
 
-class WordDocument : public EmulatedObject {
+class WordDocument : public EmulatedDocument {
  public:
   WordDocument(std::shared_ptr<OfficeSession> session, uno::Reference<lang::XComponent> document)
-      : EmulatedObject(std::move(session), ids::kWordDocument), document_(std::move(document)) {}
+      : EmulatedDocument(std::move(session), ids::kWordDocument, std::move(document)) {}
 
  protected:
   Variant on_call(const Member &member, const std::vector<Variant> &a) override {
@@ -39,20 +39,12 @@ class WordDocument : public EmulatedObject {
           int_argument(a, 10, kWdExportCreateNoBookmarks) != kWdExportCreateNoBookmarks;
       options.structure_tags = bool_argument(a, 11, false);
       options.pdf_a = bool_argument(a, 13, false);
-      if (!document_.is()) invalid("the document is closed");
-      store_as_pdf(document_, "writer_pdf_Export", pdf, options);
+      store_as_pdf(open_document(), "writer_pdf_Export", pdf, options);
       return Variant();
     }
-    if (is(member, "Close")) {
-      if (document_.is()) close_document(document_);
-      document_.clear();
-      return Variant();
-    }
+    if (closed_by(member)) return Variant();
     not_found(member);
   }
-
- private:
-  uno::Reference<lang::XComponent> document_;
 };
 
 class WordDocuments : public EmulatedObject {
