@@ -78,8 +78,11 @@ void sdl_audio_callback(void *opaque, Uint8 *stream, int len) {
   }
   is->audio_write_buf_size = static_cast<int>(is->audio_buf_size) - is->audio_buf_index;
 
+  // Paused, the clock stands where the pause left it: the silence written
+  // meanwhile would move the reading by the buffered amount, and a
+  // position read in whole seconds could step back.
   const double audio_clock = is->audio_clock;
-  if (!std::isnan(audio_clock) && is->audio_tgt.bytes_per_sec > 0) {
+  if (!std::isnan(audio_clock) && is->audio_tgt.bytes_per_sec > 0 && !is->audclk.paused) {
     // The device is taken to hold two buffers besides what is still unwritten.
     const double queued_seconds =
         static_cast<double>(2 * is->audio_hw_buf_size + is->audio_write_buf_size) / is->audio_tgt.bytes_per_sec;

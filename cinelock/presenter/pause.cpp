@@ -14,6 +14,10 @@ void toggle_pause(VideoState *is) {
     if (is->read_pause_return != AVERROR(ENOSYS)) is->vidclk.paused = 0;
     clock_set(&is->vidclk, clock_get(&is->vidclk), is->vidclk.serial);
   }
+  // The audio clock stands at its reading of this moment while paused (the
+  // device callback leaves it alone then), not at its last update, up to a
+  // device buffer earlier; after the pause it goes on from there.
+  clock_set(&is->audclk, clock_get(&is->audclk), is->audclk.serial);
   clock_set(&is->extclk, clock_get(&is->extclk), is->extclk.serial);
   const int paused = is->paused ? 0 : 1;
   is->paused = paused;

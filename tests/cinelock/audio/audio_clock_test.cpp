@@ -9,6 +9,7 @@
 
 #include "audio_test_support.h"
 #include "output/process_output.h"
+#include "presenter/presenter.h"
 
 namespace {
 
@@ -87,6 +88,23 @@ TEST_F(AudioClockUpdate, TheExternalClockWithinTenSecondsIsLeftAlone) {
 
   EXPECT_EQ(is_->extclk.serial, 3);
   EXPECT_DOUBLE_EQ(is_->extclk.pts, 4.0);
+}
+
+// Paused, the device plays silence; the clock stands at its reading of
+// the moment of the pause, and after the pause goes on from there.
+TEST_F(AudioClockUpdate, StandsWhilePausedAndGoesOnFromThereAfter) {
+  push(s16_frame(kDeviceRate, 2, stereo_silence(1024)), 3.0);
+  play(2048);  // half the frame
+  const double before = clock_get(&is_->audclk);
+  toggle_pause(is_.get());
+  const double paused_at = clock_get(&is_->audclk);
+  EXPECT_NEAR(paused_at, before, 0.01) << "the reading of the moment, not of the last update";
+
+  for (int call = 0; call < 4; ++call) play(4096);  // the frame's rest, then silence
+  EXPECT_DOUBLE_EQ(clock_get(&is_->audclk), paused_at);
+
+  toggle_pause(is_.get());
+  EXPECT_NEAR(clock_get(&is_->audclk), paused_at, 0.01) << "resumed from the paused reading";
 }
 
 }  // namespace
