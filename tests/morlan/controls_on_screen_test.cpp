@@ -27,13 +27,14 @@ class ControlsOnScreen : public PlayerOnScreen {
     const WindowBox box = session_->box();
     session_->xdotool({"mousemove", std::to_string(box.x + box.width / 2),
                        std::to_string(box.y + box.height * 3 / 4)});
-    for (int attempt = 0; attempt < 40; ++attempt, pauseBriefly(50))
-      for (const std::string &window : session_->visibleWindows())
+    return folio_test::wait_until([&] {
+      for (const WindowId window : session_->visibleWindows())
         if (window != session_->window()) {
           bar = session_->boxOf(window);
-          return true;
+          return bar.width > 0;
         }
-    return false;
+      return false;
+    });
   }
 
   void clickAt(int x, int y) {
@@ -55,7 +56,7 @@ class ControlsOnScreen : public PlayerOnScreen {
 // A held key does nothing until it is let go; then it seeks once. (Auto-
 // repeat would send releases while the key is held, each one a seek.)
 TEST_F(ControlsOnScreen, RightAndLeftSeekTenSecondsOnRelease) {
-  startPlaying(seekClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(seekClip()));
   session_->stopKeyRepeat();  // now: the server resets its settings when its last client goes
   pointAtUpperHalf();
   const double start = currentSecond();
@@ -77,7 +78,7 @@ TEST_F(ControlsOnScreen, RightAndLeftSeekTenSecondsOnRelease) {
 // v = x / width x duration: three quarters along the slider is three
 // quarters into the clip.
 TEST_F(ControlsOnScreen, PressOnTheSliderSeeksToThatPlace) {
-  startPlaying(seekClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(seekClip()));
   pointAtUpperHalf();
   ASSERT_LT(currentSecond(), 10);
   WindowBox bar;
@@ -91,13 +92,13 @@ TEST_F(ControlsOnScreen, PressOnTheSliderSeeksToThatPlace) {
 }
 
 TEST_F(ControlsOnScreen, BarButtonPausesAndResumesAndTheElapsedTimeFollows) {
-  startPlaying(seekClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(seekClip()));
   pointAtUpperHalf();
   WindowBox bar;
   ASSERT_TRUE(showBar(bar)) << "the bar did not appear";
   const auto labels = elapsedLabels(bar);
-  pauseBriefly(1300);
-  EXPECT_NE(elapsedLabels(bar), labels) << "the elapsed time did not advance";
+  EXPECT_TRUE(folio_test::wait_until([&] { return elapsedLabels(bar) != labels; }))
+      << "the elapsed time did not advance";
 
   clickAt(bar.x + bar.width / 2, bar.y + kBarHeight / 2 + 14);  // the button, centred in the lower half
   ASSERT_TRUE(waitUntilPictureStands()) << "the button did not pause";
@@ -116,15 +117,14 @@ TEST_F(ControlsOnScreen, BarButtonPausesAndResumesAndTheElapsedTimeFollows) {
 // Full screen is a request to the window manager, so this test runs one.
 TEST_F(ControlsOnScreen, DoubleClickTogglesFullScreenAndTheBarFollows) {
   if (!session_->startWindowManager()) GTEST_SKIP() << "no window manager (openbox) to run";
-  startPlaying(seekClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(seekClip()));
   pointAtUpperHalf();
   const WindowBox normal = session_->box();
   auto waitForBox = [&](int width, int height) {
-    for (int attempt = 0; attempt < 60; ++attempt, pauseBriefly(50)) {
+    return folio_test::wait_until([&] {
       const WindowBox box = session_->box();
-      if (box.width == width && box.height == height) return true;
-    }
-    return false;
+      return box.width == width && box.height == height;
+    });
   };
   auto expectBarAtTheBottom = [&](const char *state) {
     const WindowBox box = session_->box();
@@ -148,7 +148,7 @@ TEST_F(ControlsOnScreen, DoubleClickTogglesFullScreenAndTheBarFollows) {
 // The first close request only asks playback to end; the window goes once
 // the playback call has returned, and the program exits 0.
 TEST_F(ControlsOnScreen, CloseDuringPlaybackEndsPlaybackFirst) {
-  startPlaying(seekClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(seekClip()));
   pointAtUpperHalf();
   const double before = currentSecond();
   session_->requestClose();

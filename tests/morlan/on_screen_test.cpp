@@ -19,7 +19,7 @@ namespace {
 using folio_test::Bytes;
 
 TEST_F(PlayerOnScreen, ShowsTheVideoAndExitsZeroAtItsEnd) {
-  startPlaying(shortClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(shortClip()));
   const WindowBox box = session_->box();
   EXPECT_EQ(box.width, 1024);
   EXPECT_EQ(box.height, 576);
@@ -28,18 +28,15 @@ TEST_F(PlayerOnScreen, ShowsTheVideoAndExitsZeroAtItsEnd) {
 }
 
 TEST_F(PlayerOnScreen, SpacePausesAndSpaceResumes) {
-  startPlaying(longClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(longClip()));
   pointAtUpperHalf();
-  EXPECT_FALSE(pictureStands()) << "the clip is not playing";
+  EXPECT_TRUE(waitUntilPictureMoves()) << "the clip is not playing";
   pressSpace();
   ASSERT_TRUE(waitUntilPictureStands()) << "Space did not pause";
   EXPECT_TRUE(pictureStands()) << "the paused picture moved";
   ASSERT_TRUE(session_->running()) << "the picture stands because the program ended";
   pressSpace();
-  bool moved = false;
-  for (int attempt = 0; attempt < 20 && !moved && session_->running(); ++attempt)
-    moved = !pictureStands();
-  EXPECT_TRUE(moved) << "Space did not resume";
+  EXPECT_TRUE(waitUntilPictureMoves()) << "Space did not resume";
   session_->requestClose();
   EXPECT_EQ(session_->waitForExit(kEndLimitSeconds), 0) << session_->errors();
 }
@@ -47,7 +44,7 @@ TEST_F(PlayerOnScreen, SpacePausesAndSpaceResumes) {
 // Paused, the clip would never end by itself: only the close request can
 // end the player, and the program then exits 0 on its own.
 TEST_F(PlayerOnScreen, CloseRequestEndsThePlayerAndTheProgram) {
-  startPlaying(longClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(longClip()));
   pointAtUpperHalf();
   pressSpace();
   ASSERT_TRUE(waitUntilPictureStands()) << "Space did not pause";
@@ -57,7 +54,7 @@ TEST_F(PlayerOnScreen, CloseRequestEndsThePlayerAndTheProgram) {
 }
 
 TEST_F(PlayerOnScreen, ControlBarShowsOnlyOverTheLowerHalf) {
-  startPlaying(longClip());
+  ASSERT_NO_FATAL_FAILURE(startPlaying(longClip()));
   pointAtUpperHalf();
   pressSpace();
   ASSERT_TRUE(waitUntilPictureStands()) << "Space did not pause";
@@ -65,16 +62,12 @@ TEST_F(PlayerOnScreen, ControlBarShowsOnlyOverTheLowerHalf) {
   const WindowBox box = session_->box();
   session_->xdotool({"mousemove", std::to_string(box.x + box.width / 2),
                      std::to_string(box.y + box.height * 3 / 4)});
-  bool shown = false;
-  for (int attempt = 0; attempt < 40 && !shown; ++attempt, pauseBriefly(50))
-    shown = visibleProgramWindows() == 2u;
-  EXPECT_TRUE(shown) << "the bar did not appear";
+  EXPECT_TRUE(folio_test::wait_until([&] { return visibleProgramWindows() == 2u; }))
+      << "the bar did not appear";
   session_->xdotool({"mousemove", std::to_string(box.x + box.width / 2),
                      std::to_string(box.y + box.height / 4)});
-  bool hidden = false;
-  for (int attempt = 0; attempt < 40 && !hidden; ++attempt, pauseBriefly(50))
-    hidden = visibleProgramWindows() == 1u;
-  EXPECT_TRUE(hidden) << "the bar did not go";
+  EXPECT_TRUE(folio_test::wait_until([&] { return visibleProgramWindows() == 1u; }))
+      << "the bar did not go";
   session_->requestClose();
   EXPECT_EQ(session_->waitForExit(kEndLimitSeconds), 0) << session_->errors();
 }

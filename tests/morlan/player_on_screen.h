@@ -16,6 +16,7 @@
 #include "protected_clip.h"
 #include "screen_session.h"
 #include "support/scratch_dir.h"
+#include "support/wait.h"
 
 namespace morlan_test {
 
@@ -55,7 +56,8 @@ class PlayerOnScreen : public testing::Test {
   }
 
   // Starts the player on the protected clip and waits for its window and
-  // for a picture in it.
+  // for a picture in it. Its failures are fatal to the caller only when
+  // called as ASSERT_NO_FATAL_FAILURE(startPlaying(...)).
   void startPlaying(const ProtectedClip &clip) {
     session_->start({clip.protectedPath, tokenFor(tokenTextFor(clip.key)),
                      headerArgumentFor(clip.headerBlock)});
@@ -66,11 +68,7 @@ class PlayerOnScreen : public testing::Test {
   }
 
   bool waitForPicture() {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      if (session_->coloursInWindow() > kPictureColours) return true;
-      pauseBriefly(50);
-    }
-    return false;
+    return folio_test::wait_until([&] { return session_->coloursInWindow() > kPictureColours; });
   }
 
   // Keyboard input goes to the window under the pointer without a window
@@ -80,7 +78,7 @@ class PlayerOnScreen : public testing::Test {
     const WindowBox box = session_->box();
     session_->xdotool({"mousemove", std::to_string(box.x + box.width / 2),
                        std::to_string(box.y + box.height / 4)});
-    session_->xdotool({"windowfocus", session_->window()});
+    session_->xdotool({"windowfocus", std::to_string(session_->window())});
   }
 
   void pressSpace() { session_->xdotool({"key", "space"}); }
@@ -94,9 +92,14 @@ class PlayerOnScreen : public testing::Test {
   }
 
   bool waitUntilPictureStands() {
-    for (int attempt = 0; attempt < 20; ++attempt)
-      if (pictureStands()) return true;
-    return false;
+    return folio_test::wait_until([&] { return pictureStands(); });
+  }
+
+  // The opposite: a playing picture changes within a moment, but a loaded
+  // machine may hold one frame for a while.
+  bool waitUntilPictureMoves() {
+    return folio_test::wait_until([&] { return !pictureStands() || !session_->running(); }) &&
+           session_->running();
   }
 
   // The clip's second on screen (every protected clip carries its frame
@@ -107,17 +110,15 @@ class PlayerOnScreen : public testing::Test {
   }
 
   // Waits until the clip's second on screen satisfies the test; false
-  // after limitSeconds.
+  // after a generous deadline.
   template <typename Test>
-  bool waitForSecond(Test &&test, double limitSeconds = 10.0) {
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(static_cast<long>(limitSeconds * 1000));
-    while (std::chrono::steady_clock::now() < end) {
-      const double second = secondShown();
-      if (second >= 0 && test(second)) return true;
-      pauseBriefly(40);
-    }
-    return false;
+  bool waitForSecond(Test &&test) {
+    return folio_test::wait_until(
+        [&] {
+          const double second = secondShown();
+          return second >= 0 && test(second);
+        },
+        folio_test::kGenerousDeadline, std::chrono::milliseconds(40));
   }
 
   std::size_t visibleProgramWindows() { return session_->visibleWindows().size(); }

@@ -11,26 +11,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "support/files.h"
 #include "support/media/test_picture.h"
+#include "support/wait.h"
 #include "support/window_manager.h"
 
 namespace morlan_test {
-
-namespace {
-
-std::vector<std::string> linesOf(const std::string &text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
-}  // namespace
 
 bool screenToolsPresent(std::string &missing) {
   for (const char *tool : {"Xvfb", "xdotool", "timeout"})
@@ -42,7 +30,9 @@ bool screenToolsPresent(std::string &missing) {
 }
 
 ScreenSession::ScreenSession(const folio_test::ScratchDir &dir, int width, int height)
-    : dir_(dir), screen_(std::make_unique<xvfb_test::VirtualScreen>(dir.root(), width, height)) {}
+    : dir_(dir),
+      screen_(std::make_unique<xvfb_test::VirtualScreen>(dir.root(), width, height)),
+      x_(std::make_unique<xvfb_test::XConnection>(screen_->display())) {}
 
 ScreenSession::~ScreenSession() {
   if (running()) {
@@ -58,10 +48,8 @@ bool ScreenSession::startWindowManager() {
 }
 
 void ScreenSession::stopKeyRepeat() {
-  Display *display = XOpenDisplay(screen_->display().c_str());
-  if (!display) throw std::runtime_error("cannot open the test display");
-  XAutoRepeatOff(display);
-  XCloseDisplay(display);  // flushes the request; the setting stays with the server
+  XAutoRepeatOff(x_->get());
+  XSync(x_->get(), False);
 }
 
 void ScreenSession::start(const std::vector<std::string> &arguments) {
@@ -96,9 +84,12 @@ void ScreenSession::start(const std::vector<std::string> &arguments) {
 }
 
 bool ScreenSession::findWindow(const std::string &titleEnd) {
-  const xvfb_test::ToolRun search =
-      xdotool({"search", "--sync", "--onlyvisible", "--name", titleEnd + "$"});
-  const std::vector<std::string> windows = linesOf(search.out);
+  const xvfb_test::WindowQuery query{"Morlan", titleEnd};
+  std::vector<WindowId> windows;
+  folio_test::wait_until([&] {
+    windows = x_->viewable_windows(query);
+    return !windows.empty() || !running();
+  });
   if (windows.empty()) return false;
   window_ = windows.front();
   box_ = box();
@@ -107,19 +98,7 @@ bool ScreenSession::findWindow(const std::string &titleEnd) {
 
 // Asked of the X server itself: xdotool's window position is off by the
 // frame for a window a window manager has decorated.
-WindowBox ScreenSession::boxOf(const std::string &window) {
-  Display *display = XOpenDisplay(screen_->display().c_str());
-  if (!display) throw std::runtime_error("cannot open the test display");
-  const Window id = std::stoul(window);
-  WindowBox box;
-  XWindowAttributes attributes{};
-  Window child = 0;
-  if (XGetWindowAttributes(display, id, &attributes) &&
-      XTranslateCoordinates(display, id, DefaultRootWindow(display), 0, 0, &box.x, &box.y, &child))
-    box.width = attributes.width, box.height = attributes.height;
-  XCloseDisplay(display);
-  return box;
-}
+WindowBox ScreenSession::boxOf(WindowId window) { return x_->box(window).value_or(WindowBox{}); }
 
 std::size_t ScreenSession::coloursInWindow() {
   const xvfb_test::Frame frame = screen_->frame();
@@ -130,8 +109,8 @@ std::size_t ScreenSession::coloursInWindow() {
   return colours.size();
 }
 
-std::vector<std::string> ScreenSession::visibleWindows() {
-  return linesOf(xdotool({"search", "--onlyvisible", "--classname", "^Morlan$"}).out);
+std::vector<WindowId> ScreenSession::visibleWindows() {
+  return x_->viewable_windows({"Morlan", ""});
 }
 
 long ScreenSession::frameShown(int pictureWidth, int pictureHeight) {
@@ -175,18 +154,16 @@ xvfb_test::ToolRun ScreenSession::xdotool(const std::vector<std::string> &argume
 }
 
 void ScreenSession::requestClose() {
-  Display *display = XOpenDisplay(screen_->display().c_str());
-  if (!display) throw std::runtime_error("cannot open the test display");
+  Display *display = x_->get();
   XEvent event{};
   event.xclient.type = ClientMessage;
-  event.xclient.window = std::stoul(window_);
+  event.xclient.window = window_;
   event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
   event.xclient.format = 32;
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
   XSync(display, False);
-  XCloseDisplay(display);
 }
 
 int ScreenSession::waitForExit(int limitSeconds) {

@@ -12,12 +12,12 @@
 
 #include "support/scratch_dir.h"
 #include "support/virtual_screen.h"
+#include "support/x_windows.h"
 
 namespace morlan_test {
 
-struct WindowBox {
-  int x = 0, y = 0, width = 0, height = 0;
-};
+using xvfb_test::WindowBox;
+using WindowId = unsigned long;
 
 class ScreenSession {
  public:
@@ -39,15 +39,17 @@ class ScreenSession {
   // (the played file's path, matched at its end).
   void start(const std::vector<std::string> &arguments);
   // Waits for the visible window titled ...titleEnd; false when none
-  // appears (the program's output then tells why).
+  // appears before a generous deadline or the program ends (its output
+  // then tells why).
   bool findWindow(const std::string &titleEnd);
 
-  const std::string &window() const { return window_; }
+  WindowId window() const { return window_; }
+  // The main window's box; all zero while it is not there.
   WindowBox box() { return boxOf(window_); }
-  WindowBox boxOf(const std::string &window);
+  WindowBox boxOf(WindowId window);
   // The visible windows of the program (the main window, and the control
   // bar while it is shown).
-  std::vector<std::string> visibleWindows();
+  std::vector<WindowId> visibleWindows();
   // Distinct colours in the window's area, sampled every third pixel.
   std::size_t coloursInWindow();
   // The pixels of the window's upper part (above the control bar's reach).
@@ -75,10 +77,11 @@ class ScreenSession {
  private:
   const folio_test::ScratchDir &dir_;
   std::unique_ptr<xvfb_test::VirtualScreen> screen_;
+  std::unique_ptr<xvfb_test::XConnection> x_;
   std::unique_ptr<xvfb_test::BackgroundProgram> windowManager_;
   pid_t pid_ = -1;
   int status_ = -1;
-  std::string window_;
+  WindowId window_ = 0;
   WindowBox box_;
 };
 

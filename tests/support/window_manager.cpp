@@ -2,9 +2,10 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
-#include <thread>
 #include <vector>
+
+#include "support/wait.h"
+#include "support/x_windows.h"
 
 namespace xvfb_test {
 
@@ -32,14 +33,9 @@ std::unique_ptr<BackgroundProgram> start_window_manager(const std::string &displ
     if (!on_path(manager)) continue;
     auto program =
         std::make_unique<BackgroundProgram>(display_name, std::vector<std::string>{manager}, stderr_path);
-    Display *display = XOpenDisplay(display_name.c_str());
-    if (!display) return nullptr;
+    XConnection connection(display_name);
     bool ready = false;
-    for (int attempt = 0; attempt < 100 && !ready && program->running(); ++attempt) {
-      ready = manager_announced(display);
-      if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    XCloseDisplay(display);
+    folio_test::wait_until([&] { return (ready = manager_announced(connection.get())) || !program->running(); });
     return ready ? std::move(program) : nullptr;
   }
   return nullptr;

@@ -13,7 +13,8 @@ namespace xvfb_test {
 // Starts the first window manager installed (openbox first) on display
 // and waits until it has taken over the screen, so that windows mapped
 // afterwards are managed from the start. Null when none is installed or
-// none took over within a few seconds.
+// none took over before the
+// generous deadline.
 std::unique_ptr<BackgroundProgram> start_window_manager(const std::string &display,
                                                         const std::string &stderr_path);
 

@@ -2,14 +2,18 @@
 // pause and resume, and the position they show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <climits>
+#include <cstdint>
 #include <thread>
+#include <utility>
 
 #include "cinelock.h"
 #include "headless_player.h"
 #include "protected_clips.h"
+#include "support/wait.h"
 
 namespace folio_test {
 namespace {
@@ -17,15 +21,23 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Polls the position until it reaches seconds (or 10 s pass).
+// Polls the position until it reaches seconds (false after a generous
+// deadline).
 bool wait_for_position(video_player *player, int seconds) {
-  const Clock::time_point give_up = Clock::now() + 10s;
-  while (Clock::now() < give_up) {
-    const int position = video_crypt_player_getpos(player);
-    if (position != INT_MIN && position >= seconds) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return false;
+  return wait_until(
+      [&] {
+        const int position = video_crypt_player_getpos(player);
+        return position != INT_MIN && position >= seconds;
+      },
+      kGenerousDeadline, 10ms);
+}
+
+// The index of the first picture older than the one before it (a seek
+// back), or the number of pictures when there is none.
+std::size_t first_jump_back(const std::vector<double> &times) {
+  std::size_t jump = 1;
+  while (jump < times.size() && times[jump] > times[jump - 1]) ++jump;
+  return std::min(jump, times.size());
 }
 
 class Control : public HeadlessPlayer {
@@ -52,15 +64,21 @@ class Control : public HeadlessPlayer {
 
 TEST_F(Control, SeekBackPastTheStartLandsAtTheStartAndShowsNothingOlder) {
   ShownPictures shown;
-  play_with([](video_player *player) {
-    ASSERT_TRUE(wait_for_position(player, 3));
-    EXPECT_EQ(video_crypt_player_seek(player, -10), 0);
-    std::this_thread::sleep_for(1s);
+  play_with([&shown](video_player *player) {
+    if (wait_for_position(player, 3)) {
+      EXPECT_EQ(video_crypt_player_seek(player, -10), 0);
+      // A few pictures after the seek, to see that they go forward again.
+      EXPECT_TRUE(wait_until([&] {
+        const std::vector<double> times = shown.times();
+        return times.size() - first_jump_back(times) >= 5;
+      })) << "no pictures after the seek";
+    } else {
+      ADD_FAILURE() << "playback never reached 3 s";
+    }
     video_crypt_player_close(player);
   });
   const std::vector<double> times = shown.times();
-  std::size_t jump = 1;
-  while (jump < times.size() && times[jump] > times[jump - 1]) ++jump;
+  const std::size_t jump = first_jump_back(times);
   ASSERT_LT(jump, times.size()) << "no picture after the seek";
   EXPECT_GE(times[jump - 1], 2.9);
   EXPECT_LT(times[jump], 0.1) << "the first picture after the seek";
@@ -70,7 +88,7 @@ TEST_F(Control, SeekBackPastTheStartLandsAtTheStartAndShowsNothingOlder) {
 TEST_F(Control, SeekBeyondTheEndEndsThePlayer) {
   ShownPictures shown;
   play_with([](video_player *player) {
-    ASSERT_TRUE(wait_for_position(player, 1));
+    ASSERT_TRUE(wait_for_position(player, 1));  // else the clip plays out, and the check fails
     EXPECT_EQ(video_crypt_player_seekto(player, 3600), 0);
   });
   // The player ended by itself (nobody closed it) without playing the
@@ -81,21 +99,39 @@ TEST_F(Control, SeekBeyondTheEndEndsThePlayer) {
 }
 
 TEST_F(Control, PausingTwiceThenResumingOnceResumes) {
+  ShownPictures shown;
   int paused_at = 0;
   int after_pause = 0;
+  std::size_t pictures_paused = 0;
+  std::size_t pictures_after_pause = 0;
   play_with([&](video_player *player) {
-    ASSERT_TRUE(wait_for_position(player, 1));
+    if (!wait_for_position(player, 1)) {
+      ADD_FAILURE() << "playback never reached 1 s";
+      video_crypt_player_close(player);
+      return;
+    }
     EXPECT_EQ(video_crypt_player_pause(player), 0);
     EXPECT_EQ(video_crypt_player_pause(player), 0);
-    std::this_thread::sleep_for(300ms);
+    // Taken once no picture has come for a while (25 come a second).
+    std::size_t before = SIZE_MAX;
+    EXPECT_TRUE(wait_until(
+        [&] {
+          const std::size_t now = shown.times().size();
+          return std::exchange(before, now) == now;
+        },
+        kGenerousDeadline, 300ms))
+        << "pictures kept coming";
     paused_at = video_crypt_player_getpos(player);
+    pictures_paused = shown.times().size();
     std::this_thread::sleep_for(1500ms);
     after_pause = video_crypt_player_getpos(player);
+    pictures_after_pause = shown.times().size();
     EXPECT_EQ(video_crypt_player_resume(player), 0);
     EXPECT_TRUE(wait_for_position(player, after_pause + 1)) << "playback goes on after one resume";
     video_crypt_player_close(player);
   });
   EXPECT_EQ(after_pause, paused_at) << "the position stands still while paused";
+  EXPECT_EQ(pictures_after_pause, pictures_paused) << "pictures came while paused";
 }
 
 }  // namespace

@@ -5,15 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
 #include <memory>
 #include <sstream>
-#include <thread>
 
 #include "support/files.h"
 #include "support/scratch_dir.h"
 #include "support/virtual_screen.h"
+#include "support/wait.h"
 #include "support/window_manager.h"
+#include "support/x_windows.h"
 
 namespace xvfb_test {
 namespace {
@@ -33,17 +33,6 @@ std::vector<std::string> lines_of(const std::string &text) {
   return lines;
 }
 
-// "KEY=value" lines, as xdotool --shell prints them.
-std::map<std::string, int> shell_numbers(const std::string &text) {
-  std::map<std::string, int> values;
-  for (const std::string &line : lines_of(text)) {
-    const std::size_t equals = line.find('=');
-    if (equals != std::string::npos)
-      values[line.substr(0, equals)] = std::stoi(line.substr(equals + 1));
-  }
-  return values;
-}
-
 std::size_t count_grey(const Frame &frame, int low, int high) {
   std::size_t count = 0;
   for (std::uint32_t pixel : frame.pixels) {
@@ -51,6 +40,13 @@ std::size_t count_grey(const Frame &frame, int low, int high) {
     if (r == g && g == b && r >= low && r <= high) ++count;
   }
   return count;
+}
+
+// A page drawn under the watermark: white paper, and the watermark's grey
+// on it.
+bool shows_page(const Frame &frame) {
+  return count_grey(frame, 255, 255) > 100000u &&
+         count_grey(frame, kWatermarkGreyOnWhite - 1, kWatermarkGreyOnWhite + 1) > 1000u;
 }
 
 class ViewerOnScreen : public testing::Test {
@@ -74,62 +70,63 @@ class ViewerOnScreen : public testing::Test {
     ASSERT_EQ(viewer_arguments_.size(), 7u) << token.out;
     viewer_arguments_.insert(viewer_arguments_.begin(), PAGEVIEW_PROGRAM);
     screen_ = std::make_unique<VirtualScreen>(scratch_.root(), kScreenWidth, kScreenHeight);
+    x_ = std::make_unique<XConnection>(screen_->display());
 #endif
   }
 
   void start_viewer() {
     viewer_ = std::make_unique<BackgroundProgram>(screen_->display(), viewer_arguments_,
                                                   scratch_.path("viewer.stderr"));
-    const ToolRun search =
-        run_tool(screen_->display(),
-                 {"xdotool", "search", "--sync", "--onlyvisible", "--classname", "^pageview$"});
-    const std::vector<std::string> windows = lines_of(search.out);
+    std::vector<unsigned long> windows;
+    folio_test::wait_until([&] {
+      windows = x_->viewable_windows({"pageview", ""});
+      return !windows.empty() || !viewer_->running();
+    });
     ASSERT_FALSE(windows.empty()) << "no pageview window appeared; its output:\n"
                                   << viewer_output();
     window_ = windows.front();
   }
 
-  // The screen once the viewer has stopped drawing: two reads a moment
-  // apart that agree. The document is drawn after the window is mapped,
-  // and a redraw after input takes its own time.
-  Frame settled_frame() {
-    Frame previous = screen_->frame();
-    for (int attempt = 0; attempt < 60; ++attempt) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(250));
-      Frame current = screen_->frame();
-      if (current.pixels == previous.pixels) return current;
-      previous = std::move(current);
-    }
-    ADD_FAILURE() << "the screen never settled";
-    return previous;
+  // The screen once it shows what ready() looks for and the viewer has
+  // stopped drawing (two reads a moment apart agree). The document is
+  // drawn after the window is mapped, and a redraw after input takes its
+  // own time, longer on a loaded machine.
+  template <typename Ready>
+  Frame frame_when(Ready &&ready, const char *what) {
+    Frame current = screen_->frame();
+    const bool reached = folio_test::wait_until(
+        [&] {
+          Frame next = screen_->frame();
+          const bool settled = next.pixels == current.pixels && ready(next);
+          current = std::move(next);
+          return settled;
+        },
+        folio_test::kGenerousDeadline, std::chrono::milliseconds(250));
+    if (!reached) ADD_FAILURE() << "the screen never settled on " << what;
+    return current;
   }
 
-  std::map<std::string, int> geometry() {
-    return shell_numbers(
-        run_tool(screen_->display(), {"xdotool", "getwindowgeometry", "--shell", window_}).out);
-  }
+  WindowBox box() { return x_->box(window_).value_or(WindowBox{}); }
 
   // The keyboard goes to the window under the pointer with no window
   // manager; the pointer is put in the middle of the page area.
   void point_into_window() {
-    const auto box = geometry();
-    run_tool(screen_->display(),
-             {"xdotool", "mousemove", std::to_string(box.at("X") + box.at("WIDTH") / 2),
-              std::to_string(box.at("Y") + box.at("HEIGHT") / 2)});
-    run_tool(screen_->display(), {"xdotool", "windowfocus", window_});
+    const WindowBox window = box();
+    run_tool(screen_->display(), {"xdotool", "mousemove", std::to_string(window.x + window.width / 2),
+                                  std::to_string(window.y + window.height / 2)});
+    run_tool(screen_->display(), {"xdotool", "windowfocus", std::to_string(window_)});
   }
 
   void expect_input_changes_picture(const std::vector<std::string> &input) {
-    start_viewer();
-    ASSERT_FALSE(window_.empty());
+    ASSERT_NO_FATAL_FAILURE(start_viewer());
     point_into_window();
-    const Frame before = settled_frame();
-    ASSERT_GT(count_grey(before, 255, 255), 100000u) << "a white page is shown";
+    const Frame before = frame_when(shows_page, "a page under the watermark");
+    ASSERT_TRUE(shows_page(before));
     std::vector<std::string> command = {"xdotool"};
     command.insert(command.end(), input.begin(), input.end());
     ASSERT_EQ(run_tool(screen_->display(), command).exit_code, 0);
-    const Frame after = settled_frame();
-    EXPECT_NE(after.pixels, before.pixels) << "the picture did not change";
+    frame_when([&](const Frame &after) { return after.pixels != before.pixels && shows_page(after); },
+               "a changed page");
     EXPECT_TRUE(viewer_->running()) << viewer_output();
   }
 
@@ -142,14 +139,14 @@ class ViewerOnScreen : public testing::Test {
   folio_test::ScratchDir scratch_;
   std::vector<std::string> viewer_arguments_;
   std::unique_ptr<VirtualScreen> screen_;
+  std::unique_ptr<XConnection> x_;
   std::unique_ptr<BackgroundProgram> viewer_;
-  std::string window_;
+  unsigned long window_ = 0;
 };
 
 TEST_F(ViewerOnScreen, FirstPageIsShownUnderTheWatermark) {
-  start_viewer();
-  ASSERT_FALSE(window_.empty());
-  const Frame frame = settled_frame();
+  ASSERT_NO_FATAL_FAILURE(start_viewer());
+  const Frame frame = frame_when(shows_page, "a page under the watermark");
   ASSERT_EQ(frame.width, kScreenWidth);
   EXPECT_GT(count_grey(frame, 255, 255), 100000u) << "a white page is shown";
   EXPECT_GT(count_grey(frame, kWatermarkGreyOnWhite - 1, kWatermarkGreyOnWhite + 1), 1000u)
@@ -171,15 +168,15 @@ TEST_F(ViewerOnScreen, WindowIsMaximised) {
   // still taking over the screen may be left unmanaged.
   const std::unique_ptr<BackgroundProgram> window_manager =
       start_window_manager(screen_->display(), scratch_.path("wm.stderr"));
-  start_viewer();
-  ASSERT_FALSE(window_.empty());
-  settled_frame();
-  const auto box = geometry();
   if (!window_manager)
-    GTEST_SKIP() << "no window manager installed to carry out the maximise request (window is "
-                 << box.at("WIDTH") << "x" << box.at("HEIGHT") << ")";
-  EXPECT_GE(box.at("WIDTH"), kScreenWidth * 95 / 100);
-  EXPECT_GE(box.at("HEIGHT"), kScreenHeight * 85 / 100);
+    GTEST_SKIP() << "no window manager installed to carry out the maximise request";
+  ASSERT_NO_FATAL_FAILURE(start_viewer());
+  auto maximised = [](const WindowBox &window) {
+    return window.width >= kScreenWidth * 95 / 100 && window.height >= kScreenHeight * 85 / 100;
+  };
+  WindowBox window;
+  EXPECT_TRUE(folio_test::wait_until([&] { return maximised(window = box()); }))
+      << "the window stayed " << window.width << "x" << window.height;
 }
 
 }  // namespace
