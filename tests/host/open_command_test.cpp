@@ -9,7 +9,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "host_process.h"
@@ -22,6 +25,7 @@
 #include "support/oracle.h"
 #include "support/test_bytes.h"
 #include "support/text_patterns.h"
+#include "support/wait.h"
 #include "document_layouts.h"
 #include "world_writable_scratch_dir.h"
 
@@ -34,6 +38,30 @@ std::string token_text(const std::string &token) {
   const Bytes nonce = slice(bytes_of(FOLIO_TOKEN_NONCE), 0, 8);
   const Bytes text = oracle::aes_ctr(bytes_of(FOLIO_TOKEN_KEY), nonce, 0, from_hex(token));
   return std::string(text.begin(), text.end());
+}
+
+// True while a child of parent runs program (its command line starts with
+// the program's path).
+bool child_runs(pid_t parent, const std::string &program) {
+  const std::string prefix = program + '\0';
+  for (const auto &process : std::filesystem::directory_iterator("/proc")) {
+    const std::string entry = process.path().filename().string();
+    if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat("/proc/" + entry + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // "pid (name) state ppid ...": the name may hold spaces, so read past its ')'.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    long ppid = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &ppid) != 2 || ppid != parent)
+      continue;
+    std::ifstream cmdline("/proc/" + entry + "/cmdline", std::ios::binary);
+    const std::string command{std::istreambuf_iterator<char>(cmdline), std::istreambuf_iterator<char>()};
+    if (command.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
 }
 
 class OpenArguments : public testing::TestWithParam<Layout> {};
@@ -203,9 +231,16 @@ TEST(OpenRealViewer, RunsUntilTerminatedThroughTheHost) {
     ::execv(argv[0], const_cast<char **>(argv));
     _exit(127);
   }
-  std::this_thread::sleep_for(std::chrono::seconds(1));
+  // The signal must reach a running viewer, not a folio-host still checking
+  // the file; once it runs, it must still be showing the document a second
+  // later.
   int status = 0;
-  const pid_t early = ::waitpid(pid, &status, WNOHANG);
+  pid_t early = 0;
+  wait_until([&] { return (early = ::waitpid(pid, &status, WNOHANG)) != 0 || child_runs(pid, FOLIO_PAGEVIEW_BINARY); });
+  if (early == 0) {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    early = ::waitpid(pid, &status, WNOHANG);
+  }
   if (early == 0) {
     ::kill(pid, SIGTERM);
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);

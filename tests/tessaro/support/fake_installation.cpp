@@ -23,7 +23,7 @@ void make_fake_installation(const std::string &root, const FakeComponents &compo
   make_folder(root + "/share");
   make_folder(root + "/share/registry");
   const std::string program = root + "/program/soffice.bin";
-  folio_test::write_text(program, "#!/bin/sh\nsleep 60\n");
+  folio_test::write_text(program, "#!/bin/sh\n: > \"$(dirname \"$0\")/../started\"\nsleep 60\n");
   chmod(program.c_str(), 0755);
   const struct {
     bool present;
@@ -38,6 +38,8 @@ void make_fake_installation(const std::string &root, const FakeComponents &compo
     folio_test::write_text(root + "/program/" + part.library, "");
   }
 }
+
+bool fake_office_started(const std::string &root) { return folio_test::file_exists(root + "/started"); }
 
 InstallationRootOverride::InstallationRootOverride(const std::string &root)
     : saved_(tessaro::uno_backend::installation_root()) {

@@ -15,8 +15,12 @@ struct FakeComponents {
 };
 
 // Makes the installation under `root`: program/soffice.bin is a shell
-// script that sleeps for a minute without opening its pipe.
+// script that notes its start and sleeps for a minute without opening its
+// pipe.
 void make_fake_installation(const std::string &root, const FakeComponents &components);
+
+// True once the installation's office program has been started.
+bool fake_office_started(const std::string &root);
 
 // Points the conversion at another installation while it lives.
 class InstallationRootOverride {

@@ -8,13 +8,27 @@ linux=$1 windows=$2 wine=$3 scratch=$4
 rm -rf "$scratch"
 mkdir -p "$scratch"
 
-windows_run() { "$wine" "$windows" "$@" | tr -d '\r'; }
+# What the programs print on standard error, shown with a failed check.
+errors="$scratch/errors"
+windows_run() {
+  local out status
+  out=$("$wine" "$windows" "$@" 2>>"$errors") || status=$?
+  printf '%s' "$out" | tr -d '\r'
+  [[ -z "${status:-}" ]] || { echo "wine $(basename "$windows") $1: exit status $status" >>"$errors"; return "$status"; }
+}
 windows_path() { printf 'Z:%s' "$1"; }  # wine's Z: drive is the Unix root
 failures=0
 check() {  # <description> <command...>: the command must succeed
   local what=$1
   shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+  : >"$errors"
+  if "$@" 2>>"$errors"; then
+    echo "ok: $what"
+  else
+    echo "FAILED: $what"
+    sed 's/^/  | /' "$errors"
+    failures=$((failures + 1))
+  fi
 }
 
 # Keystreams: each key size, offsets at block edges, at 2^31 and at the
@@ -26,8 +40,11 @@ for key in ${key32:0:32} ${key32:0:48} $key32; do
     same_keystream() {
       local from_linux from_windows
       from_linux=$("$linux" keystream "$key" "$nonce" "$offset" 100) &&
-        from_windows=$(windows_run keystream "$key" "$nonce" "$offset" 100) &&
-        ((${#from_linux} == 200)) && [[ "$from_linux" == "$from_windows" ]]
+        from_windows=$(windows_run keystream "$key" "$nonce" "$offset" 100) || return 1
+      ((${#from_linux} == 200)) && [[ "$from_linux" == "$from_windows" ]] && return 0
+      echo "Linux: $from_linux" >&2
+      echo "Windows: $from_windows" >&2
+      return 1
     }
     check "keystream, $((${#key} * 4))-bit key, offset $offset" same_keystream
   done
