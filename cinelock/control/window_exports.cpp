@@ -56,6 +56,15 @@ SDL_Window *wrap_native_window(void *native_window) {
   return window;
 }
 
+// Destroys the process's renderer and window, when there are.
+void release_window(ProcessOutput &output) {
+  if (output.renderer) SDL_DestroyRenderer(output.renderer);
+  if (output.window) SDL_DestroyWindow(output.window);
+  output.renderer = nullptr;
+  output.window = nullptr;
+  output.renderer_info = SDL_RendererInfo{};
+}
+
 }  // namespace
 
 }  // namespace cinelock
@@ -77,6 +86,8 @@ extern "C" CINELOCK_API int video_create_window(int width, int height, double sc
   SDL_EventState(SDL_USEREVENT, SDL_IGNORE);
 
   ProcessOutput &output = process_output();
+  // Called again, the new window replaces the one made before.
+  release_window(output);
   output.display_scale = scale;
   output.screen_width = static_cast<int>(width * scale);
   output.screen_height = static_cast<int>(height * scale);
@@ -110,12 +121,7 @@ extern "C" CINELOCK_API int video_create_window(int width, int height, double sc
 
 extern "C" CINELOCK_API void video_destroy_window(void) {
   using namespace cinelock;
-  ProcessOutput &output = process_output();
-  if (output.renderer) SDL_DestroyRenderer(output.renderer);
-  if (output.window) SDL_DestroyWindow(output.window);
-  output.renderer = nullptr;
-  output.window = nullptr;
-  output.renderer_info = SDL_RendererInfo{};
+  release_window(process_output());
   avformat_network_deinit();
   SDL_Quit();
 }

@@ -80,7 +80,7 @@ int decrypt_media(const char *input_path, const char *output_path, const PacketC
     return kNotProtected;
   }
 
-  if (const int result = remux.start_output(); result < 0) return result;
+  if (const int result = remux.start_output(); result < 0) return remux.finish(result);
   return remux.finish(copy_packets(remux, map, cipher));
 }
 

@@ -5,13 +5,20 @@
 
 #include "cinelock.h"
 #include "format/annexb_to_avcc.h"
+#include "format/decode_times.h"
 #include "format/media_log.h"
+#include "format/muxer_filters.h"
 #include "format/packet_cipher.h"
 #include "format/packet_reader.h"
 #include "format/packet_sealer.h"
 #include "format/remuxer.h"
+#include "format/sealed_record.h"
 #include "format/stream_kinds.h"
 #include "format/transcode_progress.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace cinelock {
 
@@ -71,6 +78,16 @@ int prepare_stream(AVStream *stream, Preparation &preparation) {
   return AVERROR(EINVAL);
 }
 
+// Refuses, before anything is written, a stream the container cannot
+// store: the protect could not give it back.
+int check_container_holds(const AVOutputFormat *format, const AVStream *stream) {
+  const AVCodecParameters *parameters = stream->codecpar;
+  if (avformat_query_codec(format, parameters->codec_id, FF_COMPLIANCE_NORMAL) == 1) return 0;
+  log_error("Cannot protect %s %s in MP4: the container cannot hold it\n",
+            avcodec_get_name(parameters->codec_id), av_get_media_type_string(parameters->codec_type));
+  return AVERROR(EINVAL);
+}
+
 // The header block, as the first packet the muxer sees, without timestamps.
 int write_header_packet(AVFormatContext *output, const unsigned char *header, int header_len) {
   Packet packet;
@@ -86,29 +103,111 @@ int write_header_packet(AVFormatContext *output, const unsigned char *header, in
   return result;
 }
 
-// Copies the input's packets to their output streams, sealing the video
-// packets past the clear lead-in. Each output stream takes only strictly
-// increasing decode times: a packet whose decode time is unset or not
-// above the last one written to its stream is left out.
+// The way from a demuxed packet to the file, stage by stage: a decode
+// time where it has none, strictly rising decode times, MP4's form of
+// H.264, the muxer's own bitstream filters, and only then the seal, so
+// that nothing touches a packet once it is sealed. Every packet written
+// is recorded for the read-back check.
+class ProtectPipeline {
+ public:
+  ProtectPipeline(AVFormatContext *output, const std::vector<Preparation> &preparations,
+                  const PacketCipher &cipher, SealedRecord &record)
+      : output_(output), preparations_(preparations), sealer_(cipher), record_(record),
+        decode_times_(output->nb_streams), last_dts_(output->nb_streams, AV_NOPTS_VALUE) {}
+
+  int open() {
+    if (!staged_) return AVERROR(ENOMEM);
+    return filters_.open(output_);
+  }
+
+  // Takes a packet already in its output stream's time base.
+  int add(AVPacket *packet) {
+    DecodeTimes &times = decode_times_[static_cast<std::size_t>(packet->stream_index)];
+    if (const int result = times.add(packet); result < 0) return result;
+    return drain(times);
+  }
+
+  int end() {
+    for (DecodeTimes &times : decode_times_) {
+      times.end();
+      if (const int result = drain(times); result < 0) return result;
+    }
+    if (const int result = filters_.end(); result < 0) return result;
+    return write_filtered();
+  }
+
+ private:
+  int drain(DecodeTimes &times) {
+    AVPacket *packet = staged_.get();
+    while (times.take(packet)) {
+      // Each output stream takes only strictly rising decode times.
+      std::int64_t &last = last_dts_[static_cast<std::size_t>(packet->stream_index)];
+      if (last != AV_NOPTS_VALUE && packet->dts <= last) {
+        av_packet_unref(packet);
+        continue;
+      }
+      last = packet->dts;
+      int result = 0;
+      if (preparations_[static_cast<std::size_t>(packet->stream_index)] ==
+          Preparation::annexb_to_avcc)
+        result = convert_annexb_packet(packet);
+      if (result >= 0) result = filters_.send(packet);
+      av_packet_unref(packet);
+      if (result >= 0) result = write_filtered();
+      if (result < 0) return result;
+    }
+    return 0;
+  }
+
+  int write_filtered() {
+    AVPacket *packet = staged_.get();
+    while (filters_.take(packet)) {
+      const AVStream *out = output_->streams[packet->stream_index];
+      std::int64_t offset = AV_NOPTS_VALUE;
+      if (out->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && past_clear_lead(packet->dts, out->time_base)) {
+        offset = packet->dts;
+        if (const int result = sealer_.seal(packet, offset); result < 0) return result;
+      }
+      try {
+        record_.add(packet, offset);
+      } catch (const std::bad_alloc &) {
+        return AVERROR(ENOMEM);
+      }
+      if (const int result = av_interleaved_write_frame(output_, packet); result < 0) {
+        log_error("Error muxing packet %s\n", error_text(result).text);
+        return result;
+      }
+    }
+    return 0;
+  }
+
+  AVFormatContext *output_;
+  const std::vector<Preparation> &preparations_;
+  PacketSealer sealer_;
+  SealedRecord &record_;
+  MuxerFilters filters_;
+  std::vector<DecodeTimes> decode_times_;
+  std::vector<std::int64_t> last_dts_;
+  Packet staged_;
+};
+
+// Copies the input's packets to their output streams through the
+// pipeline, sealing the video packets past the clear lead-in.
 int copy_packets(Remuxer &remux, const std::vector<int> &map,
-                 const std::vector<Preparation> &preparations, const PacketCipher &cipher) {
+                 const std::vector<Preparation> &preparations, const PacketCipher &cipher,
+                 SealedRecord &record) {
   AVFormatContext *input = remux.input();
   AVFormatContext *output = remux.output();
   Packet packet;
   if (!packet) return AVERROR(ENOMEM);
-  PacketSealer sealer(cipher);
-  std::vector<std::int64_t> last_dts(output->nb_streams, AV_NOPTS_VALUE);
+  ProtectPipeline pipeline(output, preparations, cipher, record);
+  if (const int result = pipeline.open(); result < 0) return result;
 
   // What the loop needs of the input streams, taken before the reader
   // starts: the map covers exactly these, later streams are left out.
-  struct Source {
-    AVRational time_base;
-    bool video;
-  };
-  std::vector<Source> sources;
+  std::vector<AVRational> time_bases;
   for (int i = 0; i + 1 < static_cast<int>(map.size()); ++i)
-    sources.push_back({input->streams[i]->time_base,
-                       input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO});
+    time_bases.push_back(input->streams[i]->time_base);
   const std::int64_t input_size = input->pb ? avio_size(input->pb) : -1;
 
   PacketReader reader(input);
@@ -117,34 +216,17 @@ int copy_packets(Remuxer &remux, const std::vector<int> &map,
   while ((result = reader.next(packet.get(), &position)) >= 0) {
     report_progress(position, input_size);
     const int source = packet->stream_index;
-    if (source >= static_cast<int>(sources.size()) || map[source] < 0) {
+    if (source >= static_cast<int>(time_bases.size()) || map[source] < 0) {
       av_packet_unref(packet.get());
       continue;
     }
-    const AVStream *out = output->streams[map[source]];
     packet->stream_index = map[source];
-    av_packet_rescale_ts(packet.get(), sources[source].time_base, out->time_base);
+    av_packet_rescale_ts(packet.get(), time_bases[source], output->streams[map[source]]->time_base);
     packet->pos = -1;
-
-    std::int64_t &last = last_dts[map[source]];
-    if (packet->dts == AV_NOPTS_VALUE || (last != AV_NOPTS_VALUE && packet->dts <= last)) {
-      av_packet_unref(packet.get());
-      continue;
-    }
-    last = packet->dts;
-
-    if (preparations[map[source]] == Preparation::annexb_to_avcc &&
-        (result = convert_annexb_packet(packet.get())) < 0)
-      break;
-    if (sources[source].video && past_clear_lead(packet->dts, out->time_base)) {
-      if ((result = sealer.seal(packet.get(), packet->dts)) < 0) break;
-    }
-    if ((result = av_interleaved_write_frame(output, packet.get())) < 0) {
-      log_error("Error muxing packet %s\n", error_text(result).text);
-      break;
-    }
+    if ((result = pipeline.add(packet.get())) < 0) break;
   }
   av_packet_unref(packet.get());
+  if (result == AVERROR_EOF) result = pipeline.end();
   return result;
 }
 
@@ -178,6 +260,8 @@ int encrypt_media(const char *input_path, const char *output_path, const PacketC
       map[i] = -1;
       continue;
     }
+    if (const int result = check_container_holds(remux.output()->oformat, input->streams[i]); result < 0)
+      return result;
     map[i] = next_output++;
     if (const int result = remux.add_copy_of(input->streams[i]); result < 0) return result;
     AVStream *added = remux.output()->streams[map[i]];
@@ -185,10 +269,22 @@ int encrypt_media(const char *input_path, const char *output_path, const PacketC
   }
 
   remux.output()->max_interleave_delta = kInterleaveSpanUs;
-  if (const int result = remux.start_output(); result < 0) return result;
-  int result = write_header_packet(remux.output(), header, header_len);
-  if (result >= 0) result = copy_packets(remux, map, preparations, cipher);
-  return remux.finish(result);
+  if (const int result = remux.start_output(); result < 0) return remux.finish(result);
+  SealedRecord record;
+  int result = 0;
+  try {
+    record.watch(remux.output());
+  } catch (const std::bad_alloc &) {
+    result = AVERROR(ENOMEM);
+  }
+  if (result >= 0) result = write_header_packet(remux.output(), header, header_len);
+  if (result >= 0) result = copy_packets(remux, map, preparations, cipher, record);
+  result = remux.finish(result);
+  if (result >= 0 || result == AVERROR_EOF) {
+    result = record.check(output_path);
+    if (result < 0) remux.remove_output();
+  }
+  return result;
 }
 
 }  // namespace

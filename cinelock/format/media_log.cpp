@@ -9,6 +9,19 @@ extern "C" {
 
 namespace cinelock {
 
+namespace {
+
+// Errors only from the moment the library is loaded, not from the first
+// window: a player asks a file's duration (video_get_timespan) before it
+// has one, and FFmpeg's description of the file ("Input #0 ...") is no
+// message for its user. A host that wants more sets its own level later.
+[[maybe_unused]] const bool errors_only = [] {
+  av_log_set_level(AV_LOG_ERROR);
+  return true;
+}();
+
+}  // namespace
+
 void log_error(const char *format, ...) {
   std::va_list arguments;
   va_start(arguments, format);

@@ -12,15 +12,11 @@ extern "C" {
 
 namespace cinelock {
 
-namespace {
-
-std::int64_t get_le64(const std::uint8_t *p) {
+std::int64_t trailer_offset(const std::uint8_t *trailer) {
   std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = value << 8 | p[i];
+  for (int i = kTrailerBytes - 1; i >= 0; --i) value = value << 8 | trailer[i];
   return static_cast<std::int64_t>(value);
 }
-
-}  // namespace
 
 bool past_clear_lead(std::int64_t dts, AVRational time_base) {
   if (dts == AV_NOPTS_VALUE) return false;
@@ -59,7 +55,7 @@ bool PacketCipher::open(AVPacket *packet) const {
   if (packet->size < kTrailerBytes) return false;
   if (av_packet_make_writable(packet) < 0) return false;
   const int length = packet->size - kTrailerBytes;
-  const std::int64_t offset = get_le64(packet->data + length);
+  const std::int64_t offset = trailer_offset(packet->data + length);
   apply(packet->data, packet->data, length, offset);
   av_shrink_packet(packet, length);
   return true;

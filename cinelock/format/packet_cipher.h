@@ -26,6 +26,10 @@ constexpr int kNonceBytes = CINELOCK_NONCE_BYTES;
 // times are inside it.
 bool past_clear_lead(std::int64_t dts, AVRational time_base);
 
+// The keystream offset a sealed packet's trailer (its last kTrailerBytes
+// bytes, given here) names: little-endian, signed.
+std::int64_t trailer_offset(const std::uint8_t *trailer);
+
 // Checks a caller's key as every entry point does, logging "file key is
 // empty" or "invalid file key" when it is refused.
 bool key_accepted(const unsigned char *key, int keybits);

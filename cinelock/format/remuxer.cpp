@@ -1,6 +1,8 @@
 #include "format/remuxer.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 #include "cinelock.h"
 #include "format/media_log.h"
@@ -77,6 +79,7 @@ int Remuxer::start_output() {
     log_error("Could not open output file '%s'", output_path_);
     return result;
   }
+  file_opened_ = !(output_->oformat->flags & AVFMT_NOFILE);
   if (const int result = avformat_write_header(output_.get(), nullptr); result < 0) {
     log_error("Error occurred when opening output file\n");
     return result;
@@ -90,7 +93,21 @@ int Remuxer::finish(int result) {
   int ending = header_written_ ? av_write_trailer(output_.get()) : 0;
   const int closing = output_.close();
   if (ending >= 0) ending = closing;
-  return succeeded && ending < 0 ? ending : result;
+  const int final_result = succeeded && ending < 0 ? ending : result;
+  if (final_result < 0 && final_result != AVERROR_EOF) remove_output();
+  return final_result;
+}
+
+void Remuxer::remove_output() {
+  if (!file_opened_) return;
+  file_opened_ = false;
+  const char *path = output_path_;
+  if (std::strncmp(path, "file:", 5) == 0) {
+    path += 5;
+  } else if (avio_find_protocol_name(path) && std::strcmp(avio_find_protocol_name(path), "file") != 0) {
+    return;
+  }
+  std::remove(path);
 }
 
 int conclude(int result) {

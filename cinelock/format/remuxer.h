@@ -33,14 +33,21 @@ class Remuxer {
   // Writes the trailer (when the container header was written, also after
   // a failed packet) and closes the output. Returns result, or the
   // trailer's or close's failure when result was a success: a file whose
-  // end never reached the disk is not a success.
+  // end never reached the disk is not a success. A failed output is
+  // removed: half a file is of no use, and half a restored one is clear
+  // content left behind.
   int finish(int result);
+
+  // Removes the output file this remuxer opened (a local file, named
+  // plainly or as a file: URL); other protocols are left alone.
+  void remove_output();
 
  private:
   InputMedia input_;
   OutputMedia output_;
   const char *output_path_ = nullptr;
   bool header_written_ = false;
+  bool file_opened_ = false;
 };
 
 // Opens path and reads its stream information, logging "Could not open

@@ -31,11 +31,14 @@
  *   drops it on reading, and MPEG-TS re-frames H.264 and MPEG-4 video on
  *   reading by searching for start codes, which merges enciphered packets.
  *   Encrypting to any other name fails ("Could not create output context").
- *   Input: anything FFmpeg can read. H.264 in start-code form (from MPEG-TS)
- *   is rewritten into MP4's length-prefixed form before it is enciphered;
- *   H.265 in start-code form and AV1, which the MP4 muxer would rewrite
- *   after encryption, are refused. Restored (clear) files may be written in
- *   any container.
+ *   Input: anything FFmpeg can read whose streams MP4 can hold. Nothing
+ *   rewrites a packet once it is sealed: H.264 in start-code form (from
+ *   MPEG-TS) is rewritten into MP4's length-prefixed form, and the bitstream
+ *   filters the MP4 muxer would run (VP9 superframes, ADTS audio) run on the
+ *   clear packets, with the muxer's own filtering off. H.265 in start-code
+ *   form and AV1, which the MP4 muxer rewrites itself, and codecs MP4 cannot
+ *   hold are refused before anything is written, naming codec and container.
+ *   Restored (clear) files may be written in any container.
  *
  * CONVENTIONS
  *   - The format functions are stateless and synchronous: each opens its
@@ -45,7 +48,7 @@
  *     sees them through av_log_set_callback / av_log_set_level.
  *   - Paths are NUL-terminated and handed to FFmpeg unchanged (UTF-8 here).
  *   - Buffers belong to the caller; nothing is kept after a call returns.
- *   - An output left half-written by a failure is not removed.
+ *   - A failed protect or restore removes the output it had begun.
  *
  * KEYS AND HEADER BLOCKS
  *   The format functions take the raw key (keybits 128, 192 or 256) and the
@@ -109,9 +112,15 @@ extern "C" {
 /* Writes output_path, in the container its name selects, as the protected
  * form of input_path: header_len bytes of header in the header stream, video
  * packets enciphered under key (keybits / 8 bytes) and nonce (8 bytes).
- * Packets whose decode time is unset or not above the previous one written
- * to their stream are left out. Fails for a null key, keybits other than
- * 128/192/256, a null header or header_len <= 0, or any FFmpeg failure. */
+ * A packet without a decode time is given one (counted back from the next
+ * known one at the start of a stream, else the previous one plus its
+ * duration); packets whose decode time is not above the previous one
+ * written to their stream are left out. Once written, the file is read back
+ * (its sample index and trailers, not its pictures): it must store every
+ * video packet as sealed, or the protect fails. Fails for a null key,
+ * keybits other than 128/192/256, a null header or header_len <= 0, a
+ * stream that cannot be protected exactly, or any FFmpeg failure; a failed
+ * protect leaves no output. */
 CINELOCK_API int video_crypt_encrypt(const char *input_path, const char *output_path,
                                      const unsigned char *key, int keybits,
                                      const unsigned char *nonce, const unsigned char *header,

@@ -3,13 +3,21 @@
 // that checks a block belongs to its video.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstring>
 
 #include "cinelock.h"
 #include "folioc.h"
 #include "log_capture.h"
 #include "protected_clips.h"
+#include "support/files.h"
 #include "support/oracle.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace folio_test {
 namespace {
@@ -104,6 +112,26 @@ TEST_F(Timespan, BlockOfTheVideoGivesItsDuration) {
   seconds = 0;
   EXPECT_EQ(timespan(sealed_, wrapped_copy, &seconds), CINELOCK_OK);
   EXPECT_EQ(seconds, 4);
+}
+
+// A player asks the duration before it has a window: FFmpeg's description
+// of the file must not reach standard error then.
+TEST_F(Timespan, DescribesNothingOnStandardError) {
+  const std::string captured = dir_.path("stderr.txt");
+  av_log_set_callback(av_log_default_callback);  // the fixture's capture off: FFmpeg prints
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  const int file = ::open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  ::dup2(file, 2);
+  int seconds = 0;
+  const int result = timespan(sealed_, header_, &seconds);
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  ::close(file);
+  EXPECT_EQ(result, CINELOCK_OK);
+  EXPECT_EQ(read_text(captured), "");
 }
 
 TEST_F(Timespan, ClearVideoNeedsNoMatchingBlock) {

@@ -2,6 +2,7 @@
 // back), and a stored packet too short for its trailer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "cinelock.h"
@@ -27,17 +28,20 @@ std::int64_t trailer_offset(const media::PacketInfo &packet) {
   return static_cast<std::int64_t>(value);
 }
 
-TEST(DecodeTimes, OnlyStrictlyRisingDecodeTimesAreKept) {
+// A packet without a decode time is given the previous one's plus its
+// duration and kept; a repeated or falling decode time is left out.
+TEST(DecodeTimes, UnsetTimesAreFilledInAndOnlyRisingOnesKept) {
   ScratchDir dir;
   const media::SyntheticVideoPayloads pictures =
       media::synthetic_video_payloads(dir.path("pictures.ts"), 8);
   ASSERT_EQ(pictures.pictures.size(), 8u);
   // Decode times in ms, in file order.
-  const std::int64_t dts[] = {0, 40, 40, kUnset, 80, 60, 2000, 2040};
+  const std::int64_t dts[] = {0, 40, 40, kUnset, 120, 100, 2000, 2040};
   std::vector<SyntheticPacket> packets;
   for (int i = 0; i < 8; ++i) {
     SyntheticPacket packet;
-    packet.dts = packet.pts = dts[i];
+    packet.dts = dts[i];
+    packet.pts = dts[i] == kUnset ? 80 : dts[i];
     packet.key = i == 0;
     packet.data = pictures.pictures[static_cast<std::size_t>(i)];
     packets.push_back(packet);
@@ -50,14 +54,23 @@ TEST(DecodeTimes, OnlyStrictlyRisingDecodeTimesAreKept) {
   const media::MediaFile sealed = media::read_media(dir.path("sealed.mp4"));
   const auto video = packets_of(sealed, AVMEDIA_TYPE_VIDEO);
   const media::StreamInfo &stream = *first_stream(sealed, AVMEDIA_TYPE_VIDEO);
-  const double kept[] = {0, 0.04, 0.08, 2.0, 2.04};
-  ASSERT_EQ(video.size(), 5u);
+  // Source packets kept, in order: the one without a time comes between
+  // 0.04 and 0.12 s.
+  const int kept[] = {0, 1, 3, 4, 6, 7};
+  ASSERT_EQ(video.size(), 6u);
   for (std::size_t i = 0; i < video.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_NEAR(seconds(video[i].dts, stream), kept[i], 1e-6);
+    const std::size_t source_index = static_cast<std::size_t>(kept[i]);
     const bool sealed_packet = video[i].data.size() >= 8 && trailer_offset(video[i]) == video[i].dts;
-    EXPECT_EQ(sealed_packet, kept[i] > 1.5);
+    EXPECT_EQ(sealed_packet, dts[source_index] == 2000 || dts[source_index] == 2040);
+    // MP4 stores the pictures with length prefixes: their last units match.
+    const Bytes &picture = pictures.pictures[source_index];
+    if (!sealed_packet)
+      EXPECT_TRUE(std::equal(picture.end() - 16, picture.end(), video[i].data.end() - 16));
+    if (dts[source_index] != kUnset) EXPECT_NEAR(seconds(video[i].dts, stream), dts[source_index] / 1000.0, 1e-6);
   }
+  EXPECT_GT(seconds(video[2].dts, stream), 0.04);
+  EXPECT_LT(seconds(video[2].dts, stream), 0.12);
 }
 
 // An MP4 with a header stream and the H.264 video of a real clip: its first

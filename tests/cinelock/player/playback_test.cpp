@@ -7,6 +7,8 @@
 #include <cmath>
 #include <thread>
 
+#include <SDL.h>
+
 #include "cinelock.h"
 #include "headless_player.h"
 #include "log_capture.h"
@@ -132,6 +134,28 @@ TEST_F(Playback, RefusedKeySizesCreateNothing) {
               nullptr)
         << keybits;
   }
+}
+
+// The windows SDL knows of in this process (window ids are never reused
+// while SDL runs).
+int live_windows() {
+  int count = 0;
+  for (Uint32 id = 1; id < 1000; ++id) count += SDL_GetWindowFromID(id) != nullptr;
+  return count;
+}
+
+// Called again, the window set-up replaces the process's window rather
+// than leaving the first one behind.
+TEST_F(Playback, SecondWindowSetUpReplacesTheFirst) {
+  const int before = live_windows();
+  ASSERT_GE(before, 1);
+  ASSERT_EQ(video_create_window(320, 240, 1.0, nullptr), 0);
+  EXPECT_EQ(live_windows(), before);
+  // and the player shows its pictures in the new one.
+  ASSERT_TRUE(make_clip_in(dir_, "clip.mp4", clip_of(0.5)));
+  ShownPictures shown;
+  play(dir_.path("clip.mp4"), nullptr, 0);
+  EXPECT_EQ(shown.digests(), media::decoded_frame_digests(dir_.path("clip.mp4")));
 }
 
 TEST(PlayerControl, NullHandlesAreRefused) {

@@ -20,10 +20,22 @@ constexpr double pi = 3.14159265358979323846;
 constexpr double tone_amplitude = 0.25;
 constexpr int fallback_frame_size = 1024;
 
+// FFmpeg's own AAC and MP2 encoders; libvorbis and libopus, since FFmpeg's
+// own Vorbis and Opus encoders are experimental.
+const char *encoder_name(AudioCodec codec) {
+  switch (codec) {
+    case AudioCodec::mp2: return "mp2";
+    case AudioCodec::vorbis: return "libvorbis";
+    case AudioCodec::opus: return "libopus";
+    case AudioCodec::aac:
+    case AudioCodec::none: break;
+  }
+  return "aac";
+}
+
 const AVCodec *pick_audio_encoder(AudioCodec requested) {
-  const AVCodecID id = requested == AudioCodec::mp2 ? AV_CODEC_ID_MP2 : AV_CODEC_ID_AAC;
-  const AVCodec *codec = avcodec_find_encoder(id);
-  if (!codec) throw std::runtime_error(std::string("no ") + avcodec_get_name(id) + " encoder in this libavcodec");
+  const AVCodec *codec = avcodec_find_encoder_by_name(encoder_name(requested));
+  if (!codec) throw std::runtime_error(std::string("no ") + encoder_name(requested) + " encoder in this libavcodec");
   return codec;
 }
 
@@ -53,6 +65,10 @@ void store_sample(AVFrame *frame, int channel, int index, double value) {
 }
 
 }  // namespace
+
+bool audio_encoder_available(AudioCodec codec) {
+  return codec == AudioCodec::none || avcodec_find_encoder_by_name(encoder_name(codec)) != nullptr;
+}
 
 double clip_tone_hz(int channel) { return 440.0 * std::pow(1.5, channel); }
 

@@ -16,23 +16,81 @@ namespace folio_test::media {
 
 namespace {
 
-const AVCodec *pick_video_encoder(VideoCodec requested) {
-  if (requested == VideoCodec::h264) {
-    if (const AVCodec *x264 = avcodec_find_encoder_by_name("libx264")) return x264;
+// The encoder behind each codec (h264 falls back to MPEG-4 Part 2).
+const char *encoder_name(VideoCodec codec) {
+  switch (codec) {
+    case VideoCodec::h264: return "libx264";
+    case VideoCodec::hevc: return "libx265";
+    case VideoCodec::vp8: return "libvpx";
+    case VideoCodec::vp9: return "libvpx-vp9";
+    case VideoCodec::av1: return "libaom-av1";
+    case VideoCodec::mpeg2: return "mpeg2video";
+    case VideoCodec::mjpeg: return "mjpeg";
+    case VideoCodec::theora: return "libtheora";
+    case VideoCodec::mpeg4:
+    case VideoCodec::none: break;
   }
+  return "mpeg4";
+}
+
+const AVCodec *pick_video_encoder(VideoCodec requested) {
+  if (const AVCodec *codec = avcodec_find_encoder_by_name(encoder_name(requested))) return codec;
+  if (requested != VideoCodec::h264 && requested != VideoCodec::mpeg4)
+    throw std::runtime_error(std::string("no ") + encoder_name(requested) + " encoder in this libavcodec");
   const AVCodec *mpeg4 = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
   if (!mpeg4) throw std::runtime_error("no MPEG-4 Part 2 video encoder in this libavcodec");
   return mpeg4;
 }
 
-bool is_x264(const AVCodec *codec) { return std::string(codec->name) == "libx264"; }
+bool is_named(const AVCodec *codec, const char *name) { return std::string(codec->name) == name; }
 
-void configure_x264(AVCodecContext *encoder, int b_frames) {
-  // The fastest preset, so that large benchmark files come quickly; it turns
-  // B-frames off, so they are asked for again explicitly.
-  check_av(av_opt_set(encoder->priv_data, "preset", "ultrafast", 0), "setting the libx264 preset");
-  const std::string params = "bframes=" + std::to_string(b_frames) + ":b-adapt=0:sliced-threads=0";
-  check_av(av_opt_set(encoder->priv_data, "x264-params", params.c_str(), 0), "setting libx264 parameters");
+void set_option(AVCodecContext *encoder, const char *name, const std::string &value) {
+  check_av(av_opt_set(encoder->priv_data, name, value.c_str(), 0),
+           std::string("setting the ") + encoder->codec->name + " option " + name);
+}
+
+// Encoder settings beyond the common ones: speed first, one thread, and
+// the stream features real files of each codec have.
+void configure_encoder(AVCodecContext *encoder, const AVCodec *codec, int b_frames, int fps) {
+  if (is_named(codec, "libx264")) {
+    // The fastest preset, so that large benchmark files come quickly; it
+    // turns B-frames off, so they are asked for again explicitly.
+    set_option(encoder, "preset", "ultrafast");
+    set_option(encoder, "x264-params",
+               "bframes=" + std::to_string(b_frames) + ":b-adapt=0:sliced-threads=0");
+  } else if (is_named(codec, "libx265")) {
+    set_option(encoder, "preset", "ultrafast");
+    set_option(encoder, "x265-params",
+               "log-level=error:pools=none:frame-threads=1:bframes=" + std::to_string(b_frames) +
+                   ":b-adapt=0:keyint=" + std::to_string(fps));
+  } else if (is_named(codec, "libvpx") || is_named(codec, "libvpx-vp9")) {
+    set_option(encoder, "deadline", "good");
+    set_option(encoder, "cpu-used", "5");
+    if (is_named(codec, "libvpx-vp9")) {
+      set_option(encoder, "auto-alt-ref", "1");
+      set_option(encoder, "lag-in-frames", "16");
+    }
+  } else if (is_named(codec, "libaom-av1")) {
+    set_option(encoder, "usage", "realtime");
+    set_option(encoder, "cpu-used", "8");
+  } else if (encoder->bit_rate == 0) {
+    // A fixed quantiser instead of the encoder's low default rate, so the
+    // pictures stay recognisable.
+    encoder->flags |= AV_CODEC_FLAG_QSCALE;
+    encoder->global_quality = FF_QP2LAMBDA * 4;
+  }
+}
+
+// The encoders that reorder pictures (B-frames); the others refuse to be
+// asked for any.
+bool takes_b_frames(const AVCodec *codec) {
+  return is_named(codec, "libx264") || is_named(codec, "libx265") || is_named(codec, "mpeg4") ||
+         is_named(codec, "mpeg2video");
+}
+
+// MJPEG takes full-range pictures; everything else limited-range 4:2:0.
+AVPixelFormat picture_format(const AVCodec *codec) {
+  return is_named(codec, "mjpeg") ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
 }
 
 // Short and long frame intervals alternate: 1 and 3 ticks of 1/(2 fps),
@@ -43,6 +101,10 @@ std::int64_t ticks_after(long frame_number, bool variable_frame_rate) {
 }
 
 }  // namespace
+
+bool video_encoder_available(VideoCodec codec) {
+  return codec == VideoCodec::none || avcodec_find_encoder_by_name(encoder_name(codec)) != nullptr;
+}
 
 VideoClipTrack::VideoClipTrack(AVFormatContext *output, const ClipOptions &options)
     : output_(output), variable_frame_rate_(options.variable_frame_rate),
@@ -59,21 +121,14 @@ VideoClipTrack::VideoClipTrack(AVFormatContext *output, const ClipOptions &optio
   AVCodecContext *encoder = encoder_.get();
   encoder->width = options.width;
   encoder->height = options.height;
-  encoder->pix_fmt = AV_PIX_FMT_YUV420P;
+  encoder->pix_fmt = picture_format(codec);
   encoder->time_base = AVRational{1, options.fps * (variable_frame_rate_ ? 2 : 1)};
   encoder->framerate = AVRational{options.fps, 1};
   encoder->gop_size = options.fps;
-  encoder->max_b_frames = options.b_frames;
+  if (takes_b_frames(codec)) encoder->max_b_frames = options.b_frames;
   encoder->thread_count = 1;
-  if (options.video_bit_rate > 0) {
-    encoder->bit_rate = options.video_bit_rate;
-  } else if (!is_x264(codec)) {
-    // A fixed quantiser instead of MPEG-4's low default rate, so the
-    // pictures stay recognisable.
-    encoder->flags |= AV_CODEC_FLAG_QSCALE;
-    encoder->global_quality = FF_QP2LAMBDA * 4;
-  }
-  if (is_x264(codec)) configure_x264(encoder, options.b_frames);
+  if (options.video_bit_rate > 0) encoder->bit_rate = options.video_bit_rate;
+  configure_encoder(encoder, codec, options.b_frames, options.fps);
   request_global_header_if_needed(output, encoder);
   check_av(avcodec_open2(encoder, codec, nullptr), std::string("opening the ") + codec->name + " encoder");
 

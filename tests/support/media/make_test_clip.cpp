@@ -4,6 +4,7 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "support/media/media_fixtures.h"
 
@@ -14,9 +15,10 @@ using folio_test::media::ClipOptions;
 using folio_test::media::VideoCodec;
 
 const char usage[] =
-    "usage: make-test-clip <out> [--seconds S] [--video h264|mpeg4|none] [--audio aac|mp2|none]\n"
+    "usage: make-test-clip <out> [--seconds S] [--video CODEC] [--audio aac|mp2|vorbis|opus|none]\n"
     "                      [--fps N] [--vfr] [--b-frames N] [--size WxH] [--bitrate BPS]\n"
     "                      [--subtitles] [--data-only] [--frame-numbers]\n"
+    "Video codecs: h264, mpeg4, hevc, vp8, vp9, av1, mpeg2, mjpeg, theora or none.\n"
     "The container follows the name of <out> (.mp4, .m4v, .mkv, .nut, .ts, ...).\n";
 
 struct UsageError : std::runtime_error {
@@ -48,17 +50,23 @@ double seconds_value(const std::string &text) {
 }
 
 VideoCodec video_codec(const std::string &name) {
-  if (name == "h264") return VideoCodec::h264;
-  if (name == "mpeg4") return VideoCodec::mpeg4;
-  if (name == "none") return VideoCodec::none;
-  throw UsageError("--video wants h264, mpeg4 or none, not '" + name + "'");
+  static const std::pair<const char *, VideoCodec> names[] = {
+      {"h264", VideoCodec::h264},   {"mpeg4", VideoCodec::mpeg4}, {"hevc", VideoCodec::hevc},
+      {"vp8", VideoCodec::vp8},     {"vp9", VideoCodec::vp9},     {"av1", VideoCodec::av1},
+      {"mpeg2", VideoCodec::mpeg2}, {"mjpeg", VideoCodec::mjpeg}, {"theora", VideoCodec::theora},
+      {"none", VideoCodec::none}};
+  for (const auto &[text, codec] : names)
+    if (name == text) return codec;
+  throw UsageError("--video wants one of the video codecs listed below, not '" + name + "'");
 }
 
 AudioCodec audio_codec(const std::string &name) {
-  if (name == "aac") return AudioCodec::aac;
-  if (name == "mp2") return AudioCodec::mp2;
-  if (name == "none") return AudioCodec::none;
-  throw UsageError("--audio wants aac, mp2 or none, not '" + name + "'");
+  static const std::pair<const char *, AudioCodec> names[] = {
+      {"aac", AudioCodec::aac},     {"mp2", AudioCodec::mp2}, {"vorbis", AudioCodec::vorbis},
+      {"opus", AudioCodec::opus},   {"none", AudioCodec::none}};
+  for (const auto &[text, codec] : names)
+    if (name == text) return codec;
+  throw UsageError("--audio wants aac, mp2, vorbis, opus or none, not '" + name + "'");
 }
 
 void picture_size(const std::string &text, ClipOptions &options) {

@@ -10,8 +10,11 @@
 
 namespace folio_test::media {
 
-enum class VideoCodec { none, h264, mpeg4 };  // h264: libx264 where present, else mpeg4
-enum class AudioCodec { none, aac, mp2 };
+// h264: libx264 where present, else mpeg4. The others use the one encoder
+// named in make_clip below and throw where this libavcodec lacks it
+// (video_encoder_available says so beforehand).
+enum class VideoCodec { none, h264, mpeg4, hevc, vp8, vp9, av1, mpeg2, mjpeg, theora };
+enum class AudioCodec { none, aac, mp2, vorbis, opus };
 
 struct ClipOptions {
   double seconds = 3.0;
@@ -41,10 +44,16 @@ struct ClipOptions {
 //   "ultrafast" preset with B-frames put back (b_frames in a row, fixed
 //   pattern), so decode times run behind presentation times; one keyframe
 //   a second. With variable_frame_rate the frame intervals alternate
-//   between 1 and 3 ticks of 1/(2 fps).
+//   between 1 and 3 ticks of 1/(2 fps). The other codecs: libx265
+//   ("ultrafast", b_frames B-frames), libvpx (VP8, realtime) and
+//   libvpx-vp9 (alternate reference frames on, so packets carry hidden
+//   pictures in superframes), libaom-av1 (fastest realtime setting),
+//   FFmpeg's own MPEG-2 (b_frames B-frames), MJPEG (full-range 4:2:0) and
+//   libtheora; all single-threaded.
 // - audio: a sine tone, 440 Hz on the first channel and a fifth higher on
 //   each next one, at a quarter of full scale; AAC or MP2 in the encoder's
-//   own frame size.
+//   own frame size; Vorbis (libvorbis) and Opus (libopus, 48 kHz only)
+//   for WebM and Ogg.
 // - subtitles: cue n ("Cue n") from second n for 800 ms; mov_text in
 //   .mp4/.m4v, SubRip in .mkv, plain text in .nut. The MP4 muxer adds an
 //   empty sample (two zero bytes) in each gap between cues. MPEG-TS cannot
@@ -61,6 +70,9 @@ struct ClipOptions {
 void make_clip(const std::string &path, const ClipOptions &options);
 
 bool h264_encoder_available();
+// Whether make_clip can encode codec here (always for none).
+bool video_encoder_available(VideoCodec codec);
+bool audio_encoder_available(AudioCodec codec);
 
 // A hand-made packet for files whose timestamps a test chooses itself
 // (repeated, unset or negative decode times), which no encoder produces.

@@ -42,7 +42,7 @@ TEST(MakeTestClipCommand, WritesTheStreamsAskedFor) {
 TEST(MakeTestClipCommand, BadRequestsExitWithOne) {
   ScratchDir dir;
   EXPECT_EQ(run_make_test_clip(""), 1);
-  EXPECT_EQ(run_make_test_clip(dir.path("a.mp4") + " --video vp9"), 1);
+  EXPECT_EQ(run_make_test_clip(dir.path("a.mp4") + " --video dirac"), 1);
   EXPECT_EQ(run_make_test_clip(dir.path("a.mp4") + " --size 64"), 1);
   EXPECT_EQ(run_make_test_clip(dir.path("a.mp4") + " --seconds"), 1);
   EXPECT_EQ(run_make_test_clip(dir.path("a.ts") + " --subtitles"), 1);
