@@ -140,9 +140,20 @@ class ProtectPipeline {
   int drain(DecodeTimes &times) {
     AVPacket *packet = staged_.get();
     while (times.take(packet)) {
-      // Each output stream takes only strictly rising decode times.
+      // Each output stream takes only strictly rising decode times. A
+      // picture whose time goes back (clips joined without re-timing, a
+      // damaged file) would be lost, so the protect fails instead; sound
+      // packets are left out as before.
       std::int64_t &last = last_dts_[static_cast<std::size_t>(packet->stream_index)];
       if (last != AV_NOPTS_VALUE && packet->dts <= last) {
+        const AVStream *stream = output_->streams[packet->stream_index];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+          log_error("Cannot protect this video: its decode times go back (%.3f s after %.3f s), "
+                    "and pictures would be lost\n",
+                    packet->dts * av_q2d(stream->time_base), last * av_q2d(stream->time_base));
+          av_packet_unref(packet);
+          return AVERROR_INVALIDDATA;
+        }
         av_packet_unref(packet);
         continue;
       }

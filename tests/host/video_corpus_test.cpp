@@ -17,6 +17,7 @@ extern "C" {
 #include "support/media/media_fixtures.h"
 #include "support/media/media_probe.h"
 #include "support/media/packaged_media.h"
+#include "support/media/same_pictures.h"
 #include "support/scratch_dir.h"
 
 namespace host_test {
@@ -53,6 +54,7 @@ struct Input {
 
 constexpr const char *kRewrittenByMuxer = "the muxer rewrites its packets";
 constexpr const char *kNotInMp4 = "the container cannot hold it";
+constexpr const char *kTimesGoBack = "its decode times go back";
 
 Generated clip(VideoCodec video, AudioCodec audio = AudioCodec::aac, int b_frames = 2) {
   return {video, audio, b_frames, false};
@@ -60,6 +62,9 @@ Generated clip(VideoCodec video, AudioCodec audio = AudioCodec::aac, int b_frame
 Generated variable_rate(VideoCodec video, AudioCodec audio = AudioCodec::aac) {
   return {video, audio, 2, true};
 }
+
+// A file type detector's samples of one clip in several containers.
+constexpr const char *kMimetypePackage = "golang-github-gabriel-vasile-mimetype-dev";
 
 const Input kCorpus[] = {
     {"h264_b_frames_matroska", "in.mkv", clip(VideoCodec::h264)},
@@ -95,6 +100,25 @@ const Input kCorpus[] = {
      kNotInMp4},
     {"debian_freedesktop_sound_ogg", "in.oga", {},
      {"sound-theme-freedesktop", "usr/share/sounds/freedesktop/stereo/complete.oga"}},
+    // VP9 (no sound) from the gtkmm demo.
+    {"debian_gtkmm_vp9_webm", "in.webm", {},
+     {"libgtkmm-4.0-doc", "usr/share/doc/libgtkmm-4.0-dev/examples/gtk-demo/gtk-logo.webm"}},
+    // H.264 with B-frames and AAC in MOV, H.264 and AAC in MP4, MPEG-4 and
+    // AAC in Matroska, VP8 and Vorbis in WebM.
+    {"debian_mimetype_h264_b_frames_mov", "in.mov", {},
+     {kMimetypePackage, "usr/share/gocode/src/github.com/gabriel-vasile/mimetype/testdata/mov.mov"}},
+    {"debian_mimetype_h264_mp4", "in.mp4", {},
+     {kMimetypePackage, "usr/share/gocode/src/github.com/gabriel-vasile/mimetype/testdata/mp4.mp4"}},
+    // Two takes joined, the second's times starting again at 0.
+    {"debian_mimetype_mpeg4_matroska", "in.mkv", {},
+     {kMimetypePackage, "usr/share/gocode/src/github.com/gabriel-vasile/mimetype/testdata/mkv.mkv"},
+     kTimesGoBack},
+    {"debian_mimetype_vp8_webm", "in.webm", {},
+     {kMimetypePackage, "usr/share/gocode/src/github.com/gabriel-vasile/mimetype/testdata/webm.webm"},
+     kNotInMp4},
+    // Motion JPEG and MPEG audio in MOV, from a Pure Data video library's examples.
+    {"debian_pd_mjpeg_mov", "in.mov", {},
+     {"pd-extendedview", "usr/share/doc/pd-extendedview/media/diver.mov"}},
 };
 
 void PrintTo(const Input &input, std::ostream *out) { *out << input.name; }
@@ -118,20 +142,6 @@ bool has_stream(const std::string &path, int media_type) {
   const media::MediaFile file = media::read_media(path);
   return std::any_of(file.streams.begin(), file.streams.end(),
                      [&](const media::StreamInfo &s) { return s.media_type == media_type; });
-}
-
-// Equal picture digests, reported by count and first difference.
-::testing::AssertionResult same_pictures(const std::vector<std::string> &actual,
-                                         const std::vector<std::string> &expected,
-                                         std::size_t extra_allowed) {
-  if (!expected.empty() && actual.size() >= expected.size() &&
-      actual.size() <= expected.size() + extra_allowed &&
-      std::equal(expected.begin(), expected.end(), actual.begin()))
-    return ::testing::AssertionSuccess();
-  std::size_t first = 0;
-  while (first < actual.size() && first < expected.size() && actual[first] == expected[first]) ++first;
-  return ::testing::AssertionFailure() << actual.size() << " pictures instead of " << expected.size()
-                                       << ", first difference at picture " << first;
 }
 
 // The same decoded sound, but for what the containers trim at either end
@@ -186,8 +196,8 @@ TEST_P(VideoCorpus, ComesBackIdenticalOrIsRefusedWithItsReason) {
   ASSERT_EQ(unprotect.exit_code, 0) << unprotect.err;
 
   if (has_stream(source, AVMEDIA_TYPE_VIDEO))
-    EXPECT_TRUE(same_pictures(media::decoded_frame_digests(restored),
-                              media::decoded_frame_digests(source), input.extra_pictures));
+    EXPECT_TRUE(media::same_pictures(media::decoded_frame_digests(restored),
+                                     media::decoded_frame_digests(source), input.extra_pictures));
   if (has_stream(source, AVMEDIA_TYPE_AUDIO)) {
     const std::vector<std::uint8_t> sound = media::decoded_audio(source);
     EXPECT_FALSE(sound.empty());

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "protected_clips.h"
+#include "support/media/same_pictures.h"
 
 extern "C" {
 #include <libavcodec/codec_id.h>
@@ -60,20 +61,6 @@ const Variant kVariants[] = {
     {"subtitles", "in.mp4", "out.mp4", true, clip([](media::ClipOptions &o) { o.subtitles = true; })},
 };
 
-// Equal picture digests, reported by count and first difference (a vector
-// of digests prints unreadably).
-::testing::AssertionResult same_pictures(const std::vector<std::string> &actual,
-                                         const std::vector<std::string> &expected,
-                                         std::size_t extra_allowed = 0) {
-  if (actual.size() >= expected.size() && actual.size() <= expected.size() + extra_allowed &&
-      std::equal(expected.begin(), expected.end(), actual.begin()))
-    return ::testing::AssertionSuccess();
-  std::size_t first = 0;
-  while (first < actual.size() && first < expected.size() && actual[first] == expected[first]) ++first;
-  return ::testing::AssertionFailure() << actual.size() << " pictures instead of " << expected.size()
-                                       << ", first difference at picture " << first;
-}
-
 // Timestamps compared as offsets from the stream's first one: a container
 // change may move the whole stream (MPEG-TS starts at 1.4 s).
 std::int64_t from_first(std::int64_t timestamp, std::int64_t first) {
@@ -122,8 +109,8 @@ TEST_P(RoundTrip, RestoredFileHasTheSourcePacketsAndPictures) {
   if (variant.options.video != media::VideoCodec::none) {
     const auto pictures = media::decoded_frame_digests(source);
     EXPECT_FALSE(pictures.empty());
-    EXPECT_TRUE(same_pictures(media::decoded_frame_digests(restored), pictures,
-                              variant.extra_pictures_allowed));
+    EXPECT_TRUE(media::same_pictures(media::decoded_frame_digests(restored), pictures,
+                                     variant.extra_pictures_allowed));
   }
 }
 
@@ -143,7 +130,7 @@ TEST(RoundTripKeys, EveryAcceptedKeySizeRestoresWhatItSealed) {
     const std::string restored = dir.path("restored" + std::to_string(keybits) + ".mp4");
     ASSERT_EQ(protect(dir.path("in.mp4"), sealed, keybits), 0);
     ASSERT_EQ(restore(sealed, restored, keybits), 0);
-    EXPECT_TRUE(same_pictures(media::decoded_frame_digests(restored), pictures));
+    EXPECT_TRUE(media::same_pictures(media::decoded_frame_digests(restored), pictures));
   }
 }
 
