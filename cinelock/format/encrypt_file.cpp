@@ -10,7 +10,7 @@
 #include "format/muxer_filters.h"
 #include "format/packet_cipher.h"
 #include "format/packet_reader.h"
-#include "format/packet_sealer.h"
+#include "format/seal_ahead.h"
 #include "format/remuxer.h"
 #include "format/sealed_record.h"
 #include "format/stream_kinds.h"
@@ -106,8 +106,9 @@ int write_header_packet(AVFormatContext *output, const unsigned char *header, in
 // The way from a demuxed packet to the file, stage by stage: a decode
 // time where it has none, strictly rising decode times, MP4's form of
 // H.264, the muxer's own bitstream filters, and only then the seal, so
-// that nothing touches a packet once it is sealed. Every packet written
-// is recorded for the read-back check.
+// that nothing touches a packet once it is sealed (on the sealer's thread,
+// while this one muxes the packets before it). Every packet written is
+// recorded for the read-back check.
 class ProtectPipeline {
  public:
   ProtectPipeline(AVFormatContext *output, const std::vector<Preparation> &preparations,
@@ -133,7 +134,8 @@ class ProtectPipeline {
       if (const int result = drain(times); result < 0) return result;
     }
     if (const int result = filters_.end(); result < 0) return result;
-    return write_filtered();
+    if (const int result = seal_filtered(); result < 0) return result;
+    return write_sealed(true);
   }
 
  private:
@@ -164,37 +166,51 @@ class ProtectPipeline {
         result = convert_annexb_packet(packet);
       if (result >= 0) result = filters_.send(packet);
       av_packet_unref(packet);
-      if (result >= 0) result = write_filtered();
+      if (result >= 0) result = seal_filtered();
       if (result < 0) return result;
     }
     return 0;
   }
 
-  int write_filtered() {
+  // Hands what the filters let out to the sealer, in order.
+  int seal_filtered() {
     AVPacket *packet = staged_.get();
     while (filters_.take(packet)) {
       const AVStream *out = output_->streams[packet->stream_index];
       std::int64_t offset = AV_NOPTS_VALUE;
-      if (out->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && past_clear_lead(packet->dts, out->time_base)) {
+      if (out->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && past_clear_lead(packet->dts, out->time_base))
         offset = packet->dts;
-        if (const int result = sealer_.seal(packet, offset); result < 0) return result;
-      }
-      try {
-        record_.add(packet, offset);
-      } catch (const std::bad_alloc &) {
-        return AVERROR(ENOMEM);
-      }
-      if (const int result = av_interleaved_write_frame(output_, packet); result < 0) {
-        log_error("Error muxing packet %s\n", error_text(result).text);
-        return result;
-      }
+      if (const int result = sealer_.push(packet, offset); result < 0) return result;
+      if (const int result = write_sealed(false); result < 0) return result;
     }
     return 0;
   }
 
+  // Writes the packets the sealer has ready; waits for them while it holds
+  // too many, or, at the end, until it holds none.
+  int write_sealed(bool all) {
+    AVPacket *packet = staged_.get();
+    std::int64_t offset = AV_NOPTS_VALUE;
+    int result;
+    while ((result = sealer_.pop(packet, &offset, all || sealer_.full())) > 0) {
+      try {
+        record_.add(packet, offset);
+      } catch (const std::bad_alloc &) {
+        av_packet_unref(packet);
+        return AVERROR(ENOMEM);
+      }
+      if ((result = av_interleaved_write_frame(output_, packet)) < 0) {
+        log_error("Error muxing packet %s\n", error_text(result).text);
+        return result;
+      }
+    }
+    av_packet_unref(packet);
+    return result;
+  }
+
   AVFormatContext *output_;
   const std::vector<Preparation> &preparations_;
-  PacketSealer sealer_;
+  SealAhead sealer_;
   SealedRecord &record_;
   MuxerFilters filters_;
   std::vector<DecodeTimes> decode_times_;

@@ -3,6 +3,8 @@
 #ifndef CINELOCK_MEDIA_HANDLES_H
 #define CINELOCK_MEDIA_HANDLES_H
 
+#include "format/file_output.h"
+
 extern "C" {
 #include <libavcodec/packet.h>
 #include <libavformat/avformat.h>
@@ -41,13 +43,13 @@ class OutputMedia {
   // Opens the file unless the format writes none.
   int open_file(const char *path) {
     if (context_->oformat->flags & AVFMT_NOFILE) return 0;
-    return avio_open(&context_->pb, path, AVIO_FLAG_WRITE);
+    return open_file_output(path, &context_->pb);
   }
   // Closes the file (flushing what is buffered) and frees the muxer; the
   // result of the close, so that a failing final flush is seen.
   int close() {
     int result = 0;
-    if (context_ && !(context_->oformat->flags & AVFMT_NOFILE)) result = avio_closep(&context_->pb);
+    if (context_ && !(context_->oformat->flags & AVFMT_NOFILE)) result = close_file_output(&context_->pb);
     avformat_free_context(context_);
     context_ = nullptr;
     return result;

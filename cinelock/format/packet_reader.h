@@ -42,6 +42,7 @@ class PacketReader {
   };
   void run();
   bool full() const;
+  bool low() const;
 
   AVFormatContext *input_;
   std::mutex mutex_;
@@ -52,6 +53,8 @@ class PacketReader {
   int end_result_ = 0;  // av_read_frame's final result, once reading ended
   bool ended_ = false;
   bool stopping_ = false;
+  bool caller_waiting_ = false;
+  bool reader_waiting_ = false;
   std::thread thread_;
 };
 

@@ -32,6 +32,9 @@ int SealedRecord::check(const char *path) const {
               streams_.size());
     return AVERROR_INVALIDDATA;
   }
+  // From here on only trailers are read, 8 bytes at scattered places:
+  // read directly, each would otherwise fill the whole read buffer.
+  stored->pb->direct = 1;
   for (unsigned i = 0; i < stored->nb_streams; ++i) {
     if (!streams_[i].video) continue;
     if (const int result = check_stream(stored.get(), static_cast<int>(i)); result < 0) {
