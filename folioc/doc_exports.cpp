@@ -33,7 +33,7 @@ int DocFileEncrypt(const char *srcPath, const char *dstPath, const unsigned char
   const auto buffer = make_chunk_buffer();
   if (!buffer) return DOC_ERR_NO_MEMORY;
   FilePair files(srcPath, dstPath);
-  if (!files.ok()) return DOC_ERR_OPEN;
+  if (const int code = open_code(files)) return code;
 
   // A fresh nonce from the operating system: a predictable or repeated one
   // would reuse keystream under the same content key.
@@ -61,7 +61,7 @@ int DocFileDecrypt(const char *srcPath, const char *dstPath, const unsigned char
   const auto buffer = make_chunk_buffer();
   if (!buffer) return DOC_ERR_NO_MEMORY;
   FilePair files(srcPath, dstPath);
-  if (!files.ok()) return DOC_ERR_OPEN;
+  if (const int code = open_code(files)) return code;
   if (!passes_reader_check(header)) return DOC_ERR_CRC;
 
   ScopedHandle handle(content_key(keyBlock), kContentKeyBytes, header + FOLIOC_HEADER_NONCE_AT);

@@ -28,7 +28,7 @@ int encrypt_file(int handle, const char *srcPath, const char *dstPath, const uns
                  int headerLength, char *digestText) {
   if (!srcPath || !dstPath || !header || !digestText || headerLength <= 0) return DOC_ERR_ARGUMENT;
   FilePair files(srcPath, dstPath);
-  if (!files.ok()) return DOC_ERR_OPEN;
+  if (const int code = open_code(files)) return code;
   const auto length = static_cast<std::size_t>(headerLength);
   if (std::fwrite(header, 1, length, files.destination()) != length) return DOC_ERR_WRITE;
   const auto buffer = make_chunk_buffer();
@@ -59,7 +59,7 @@ int decrypt_file(int handle, const char *srcPath, const char *dstPath, unsigned 
                  int headerLength) {
   if (!srcPath || !dstPath || headerLength <= 0) return DOC_ERR_ARGUMENT;
   FilePair files(srcPath, dstPath);
-  if (!files.ok()) return DOC_ERR_OPEN;
+  if (const int code = open_code(files)) return code;
   if (header) {
     // A header shorter than asked for is accepted; an unreadable one is not.
     const std::size_t got = std::fread(header, 1, static_cast<std::size_t>(headerLength), files.source());

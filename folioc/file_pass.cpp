@@ -7,12 +7,16 @@
 
 #include "chunk_worker.h"
 #include "cipher_handles.h"
+#include "folioc.h"
 #include "platform/file_open.h"
+#include "platform/same_file.h"
 
 namespace folioc {
 
 FilePair::FilePair(const char *source_path, const char *destination_path)
-    : source_(open_utf8(source_path, "rb")), destination_(open_utf8(destination_path, "wb")) {
+    : same_file_(same_existing_file(source_path, destination_path)),
+      source_(same_file_ ? nullptr : open_utf8(source_path, "rb")),
+      destination_(same_file_ ? nullptr : open_utf8(destination_path, "wb")) {
   // Whole chunks go straight between the file and the working buffer; a
   // stdio buffer would only split each of them into two system calls.
   if (source_) std::setvbuf(source_, nullptr, _IONBF, 0);
@@ -28,6 +32,11 @@ bool FilePair::close_destination() {
   std::FILE *destination = destination_;
   destination_ = nullptr;
   return destination && std::fclose(destination) == 0;
+}
+
+int open_code(const FilePair &files) {
+  if (files.same_file()) return DOC_ERR_SAME_FILE;
+  return files.ok() ? DOC_OK : DOC_ERR_OPEN;
 }
 
 std::unique_ptr<unsigned char[]> make_chunk_buffer() {

@@ -26,7 +26,9 @@ constexpr std::uint64_t pass_offset(std::uint32_t count) {
 
 // Opens a source ("rb") and a destination ("wb") the library's way: both
 // opens are attempted before either is checked, so the destination is
-// created or truncated even when the source cannot be opened. Whatever is
+// created or truncated even when the source cannot be opened. A
+// destination that is the source itself (under any name) is refused before
+// anything is opened: truncating it would destroy the input. Whatever is
 // open is closed on destruction.
 class FilePair {
  public:
@@ -35,6 +37,8 @@ class FilePair {
   FilePair(const FilePair &) = delete;
   FilePair &operator=(const FilePair &) = delete;
 
+  // True when nothing was opened because both paths name one file.
+  bool same_file() const { return same_file_; }
   bool ok() const { return source_ && destination_; }
   std::FILE *source() const { return source_; }
   std::FILE *destination() const { return destination_; }
@@ -42,9 +46,13 @@ class FilePair {
   bool close_destination();
 
  private:
+  bool same_file_;
   std::FILE *source_;
   std::FILE *destination_;
 };
+
+// DOC_ERR_SAME_FILE or DOC_ERR_OPEN when the pair is not open, else DOC_OK.
+int open_code(const FilePair &files);
 
 // The zero-filled 1 MiB working buffer; empty when it cannot be allocated.
 std::unique_ptr<unsigned char[]> make_chunk_buffer();

@@ -9,28 +9,15 @@
 #include <cerrno>
 #include <string>
 
-namespace {
-
-// Empty for text that is not valid UTF-8 (or is empty).
-std::wstring utf16_of(const char *utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-  if (length <= 1) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), length) != length)
-    return {};
-  wide.resize(static_cast<std::size_t>(length - 1));  // the terminator is the string's own
-  return wide;
-}
-
-}  // namespace
+#include "utf16_path.h"
 
 std::FILE *open_utf8(const char *path, const char *mode) {
   if (!path || !mode) {
     errno = EINVAL;
     return nullptr;
   }
-  const std::wstring wide_path = utf16_of(path);
-  const std::wstring wide_mode = utf16_of(mode);
+  const std::wstring wide_path = utf16_path(path);
+  const std::wstring wide_mode = utf16_path(mode);
   if (wide_path.empty() || wide_mode.empty()) {
     errno = EINVAL;
     return nullptr;

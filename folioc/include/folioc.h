@@ -14,11 +14,30 @@
  *   its own, in any order.
  *
  *   A protected document file is the 512-byte header followed by the
- *   ciphertext: file byte 512 + p holds stream offset p. DocFileEncrypt
+ *   ciphertext: file byte 512 + p holds stream offset p for every p below
+ *   2 GiB (see STORED-FILE OFFSETS for larger files). DocFileEncrypt
  *   writes only the ciphertext and hands the header back; the host stores a
  *   wrapped content key in it (DocSetKeyCipher) and writes header and
  *   ciphertext to the file. Readers take the header back with DocGetHeader,
  *   DocGetKeyCipher and DocGetNonce.
+ *
+ * STORED-FILE OFFSETS
+ *   The whole-file exports (DocFileEncrypt, DocFileDecrypt, FileEncrypt,
+ *   FileDecrypt) keep the stream offset as a signed 32-bit running count of
+ *   bytes, widened with sign extension. Files stored this way depend on it,
+ *   so it never changes. The byte p bytes into the ciphertext (file byte
+ *   512 + p of a protected document, file byte headerLength + p after
+ *   FileEncrypt's header) is ciphered at stream offset
+ *
+ *       offset(p) = (uint64_t)(int64_t)(int32_t)(uint32_t)p
+ *
+ *   which is p below 2 GiB; 0xFFFFFFFF00000000 + p from 2 GiB to 4 GiB
+ *   (0xFFFFFFFF80000000 at 2 GiB); and offset(p - 4 GiB) from 4 GiB on, so
+ *   the keystream repeats every 4 GiB. A host that deciphers a stored file
+ *   block by block through a handle must pass offset(p), not p, past 2 GiB,
+ *   or it reads garbage; and it should not store more than 4 GiB under one
+ *   key and nonce, since two parts of the ciphertext 4 GiB apart XOR to the
+ *   XOR of their plaintexts.
  *
  * CONVENTIONS
  *   - Every function returns an int: FOLIOC_OK (0) or one of the result
@@ -91,6 +110,9 @@ extern "C" {
 #define B64_ERR_CAPACITY       4          /* Base64 output capacity too small */
 #define B64_ERR_NULL           6          /* Base64 input pointer null (codec level only) */
 #define B64_ERR_LENGTH         7          /* Base64 text length not a multiple of 4 */
+#define DOC_ERR_SAME_FILE      0x00020008 /* the destination is the source itself (the same file
+                                             under any name: a hard link, "..", a symbolic
+                                             link); nothing was opened, the file is untouched */
 
 /* Short English text for a result code; never null. */
 static inline const char *FoliocResultText(int code) {
@@ -110,6 +132,7 @@ static inline const char *FoliocResultText(int code) {
     case B64_ERR_CAPACITY: return "Base64 output buffer too small";
     case B64_ERR_NULL: return "Base64 input missing";
     case B64_ERR_LENGTH: return "Base64 text length not a multiple of 4";
+    case DOC_ERR_SAME_FILE: return "destination is the source file itself";
     default: return "unknown result code";
   }
 }
@@ -164,22 +187,25 @@ FOLIOC_API int FoliocClean(int handle);
 
 /* Writes headerLength bytes of header to dstPath, then the ciphertext of the
  * whole srcPath through handle (file byte headerLength + p holds stream
- * offset p), and puts the MD5 text form of the ciphertext in digestText.
- * The handle stays open. dstPath is created or truncated even when srcPath
- * cannot be opened.
+ * offset offset(p) of STORED-FILE OFFSETS), and puts the MD5 text form of
+ * the ciphertext in digestText. The handle stays open. dstPath is created
+ * or truncated even when srcPath cannot be opened.
  * Returns DOC_OK, DOC_ERR_ARGUMENT (null pointer, headerLength <= 0),
- * DOC_ERR_OPEN, DOC_ERR_NO_MEMORY, DOC_ERR_READ, DOC_ERR_WRITE, or
+ * DOC_ERR_SAME_FILE (dstPath is srcPath), DOC_ERR_OPEN, DOC_ERR_NO_MEMORY,
+ * DOC_ERR_READ, DOC_ERR_WRITE, or
  * DOC_ERR_ENCRYPT_CHUNK (handle not open; the header is already written).
  * An empty source writes the header alone, without ciphering anything. */
 FOLIOC_API int FileEncrypt(int handle, const char *srcPath, const char *dstPath,
                            const unsigned char *header, int headerLength,
                            char digestText[FOLIOC_DIGEST_TEXT_BYTES]);
 
-/* Deciphers srcPath from file byte headerLength on (stream offset 0) into
- * dstPath through handle. With a header buffer, the first headerLength bytes
- * of the source are copied into it (a shorter file fills only part of it);
- * with header null they are skipped.
+/* Deciphers srcPath from file byte headerLength on (stream offset 0, then
+ * offset(p) of STORED-FILE OFFSETS) into dstPath through handle. With a
+ * header buffer, the first headerLength bytes of the source are copied into
+ * it (a shorter file fills only part of it); with header null they are
+ * skipped.
  * Returns DOC_OK (also for nothing after the header), DOC_ERR_ARGUMENT,
+ * DOC_ERR_SAME_FILE (dstPath is srcPath: nothing opened),
  * DOC_ERR_OPEN, DOC_ERR_READ (no header byte, or a read error),
  * DOC_ERR_SEEK (header null and the source cannot be positioned past
  * headerLength bytes: not seekable, or shorter than the header),
@@ -214,8 +240,10 @@ FOLIOC_API int Base64Decode(const char *text, int length, unsigned char *output,
 /* Enciphers srcPath into dstPath (ciphertext only) with AES-256 under the key
  * at keyBlock + 4 and a fresh nonce from the operating system's random
  * source, and writes a fresh 512-byte header (key cipher empty, CRC valid)
- * into header. *headerCapacity: in, at least 512; out, 512.
- * Returns DOC_OK, DOC_ERR_ARGUMENT, DOC_ERR_OPEN, DOC_ERR_NO_MEMORY,
+ * into header. *headerCapacity: in, at least 512; out, 512. Byte p of the
+ * ciphertext is at stream offset offset(p) of STORED-FILE OFFSETS.
+ * Returns DOC_OK, DOC_ERR_ARGUMENT, DOC_ERR_SAME_FILE (dstPath is srcPath:
+ * nothing opened), DOC_ERR_OPEN, DOC_ERR_NO_MEMORY,
  * DOC_ERR_READ, DOC_ERR_WRITE, or DOC_ERR_FAIL (no random nonce). On any
  * failure no header is produced and dstPath is incomplete. */
 FOLIOC_API int DocFileEncrypt(const char *srcPath, const char *dstPath,
@@ -240,9 +268,11 @@ FOLIOC_API int DocGetKeyCipher(const unsigned char *header, int headerSize, unsi
                                unsigned int *outCapacity);
 
 /* Deciphers a ciphertext-only srcPath into dstPath with AES-256 under the
- * key at keyBlock + 4 and the nonce of header.
+ * key at keyBlock + 4 and the nonce of header (byte p at stream offset
+ * offset(p) of STORED-FILE OFFSETS).
  * Returns DOC_OK, DOC_ERR_FAIL for an empty source, DOC_ERR_ARGUMENT,
- * DOC_ERR_OPEN, DOC_ERR_CRC (dstPath already truncated), DOC_ERR_NO_MEMORY,
+ * DOC_ERR_SAME_FILE (dstPath is srcPath: nothing opened), DOC_ERR_OPEN,
+ * DOC_ERR_CRC (dstPath already truncated), DOC_ERR_NO_MEMORY,
  * DOC_ERR_READ or DOC_ERR_WRITE. */
 FOLIOC_API int DocFileDecrypt(const char *srcPath, const char *dstPath,
                               const unsigned char keyBlock[FOLIOC_KEY_BLOCK_BYTES],

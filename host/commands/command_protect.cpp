@@ -1,7 +1,6 @@
 // protect: encipher a file into a protected file (v1: the 512-byte header,
 // then the ciphertext; v2 and images: the ciphertext alone) and write its
 // key file next to it.
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +10,7 @@
 #include "commands/commands.h"
 #include "crypto/md5.h"
 #include "documents/document_header.h"
-#include "output/file_copy.h"
+#include "documents/library_calls.h"
 #include "output/input_file.h"
 #include "output/interrupt_cleanup.h"
 #include "keys/key_block.h"
@@ -43,76 +42,70 @@ HeaderBytes encipher(const InputFile &input, const KeyMaterial &material,
   const KeyBlock key_block(material);
   HeaderBytes header{};
   int capacity = static_cast<int>(header.size());
-  const int code = DocFileEncrypt(input.path().c_str(), ciphertext.temporary_path().c_str(),
-                                  key_block.get(), header.data(), &capacity);
-  if (code == DOC_ERR_WRITE) throw Failure(ciphertext.destination(), FoliocResultText(code));
-  if (code != DOC_OK) throw Failure(input.path(), FoliocResultText(code));
+  throw_for_code(DocFileEncrypt(input.path().c_str(), ciphertext.temporary_path().c_str(),
+                                key_block.get(), header.data(), &capacity),
+                 input, ciphertext);
   return header;
 }
 
-// Whatever the library reports, the header and the ciphertext must both
-// account for every byte of the input.
-void check_complete(const InputFile &input, const HeaderBytes &header,
-                    const PendingOutput &ciphertext) {
+// Whatever the library reports, the output must account for every byte of
+// the input behind `header_bytes` of header.
+void check_complete(const InputFile &input, const PendingOutput &output,
+                    std::uint64_t header_bytes) {
   input.check_unchanged("it was being protected");
-  const HeaderFields fields = decode_header(header);
-  if (fields.plain_size < 0 || static_cast<std::uint64_t>(fields.plain_size) != input.size() ||
-      ciphertext.current_size() != input.size())
-    throw Failure(input.path(), "was not enciphered completely (" +
-                                    std::to_string(ciphertext.current_size()) + " of " +
-                                    std::to_string(input.size()) + " bytes)");
+  const std::uint64_t written = output.current_size();
+  const std::uint64_t enciphered = written > header_bytes ? written - header_bytes : 0;
+  if (written != header_bytes + input.size())
+    throw Failure(input.path(), "was not enciphered completely (" + std::to_string(enciphered) +
+                                    " of " + std::to_string(input.size()) + " bytes)");
 }
 
-// Enciphers the input into the file of `ciphertext`, digesting the plaintext
-// alongside, and records the digest and the nonce in material. Returns the
-// library's header for the ciphertext.
-HeaderBytes encipher_recording(const InputFile &input, KeyMaterial &material,
-                               const PendingOutput &ciphertext) {
-  // Taken on a helper thread while the library enciphers the same input.
-  SourceDigest digest(input.path());
-  const HeaderBytes header = encipher(input, material, ciphertext);
-  material.md5 = digest.get(input.path());
-  check_complete(input, header, ciphertext);
-  material.nonce = checked_nonce(header, ciphertext.destination());
-  return header;
-}
-
-// Progress of protect: the ciphertext written, then the ciphertext copied
-// behind the header. The scratch file disappears at the end, so the count
-// is kept from ever going back.
-std::function<std::uint64_t()> bytes_done(const PendingOutput &ciphertext,
-                                          const PendingOutput &protected_file) {
-  return [&ciphertext, &protected_file, shown = std::uint64_t(0)]() mutable {
-    const std::uint64_t copied = protected_file.current_size();
-    const std::uint64_t behind_header =
-        copied > FOLIOC_HEADER_BYTES ? copied - FOLIOC_HEADER_BYTES : 0;
-    shown = std::max(shown, ciphertext.current_size() + behind_header);
-    return shown;
+// The progress of an output that holds header_bytes of header before the
+// ciphertext.
+std::function<std::uint64_t()> ciphertext_written(const PendingOutput &output,
+                                                  std::uint64_t header_bytes) {
+  return [&output, header_bytes] {
+    const std::uint64_t written = output.current_size();
+    return written > header_bytes ? written - header_bytes : 0;
   };
 }
 
-// v1: the header, then the ciphertext copied in behind it from a scratch
-// file, since the library writes ciphertext only.
+// v1 in one pass: the header's fields are all known before enciphering (a
+// fresh nonce, the input's size), so the library's FileEncrypt writes it in
+// front of the ciphertext, exactly as DocFileEncrypt would have made it.
 void write_with_header(const InputFile &input, KeyMaterial &material,
-                       PendingOutput &protected_file) {
-  PendingOutput ciphertext(protected_file.destination());
-  const ProgressReporter progress("protecting " + input.path(), 2 * input.size(),
-                                  bytes_done(ciphertext, protected_file));
-  const HeaderBytes header = encipher_recording(input, material, ciphertext);
-  protected_file.write_all(header.data(), header.size());
-  copy_file_bytes(ciphertext.fd(), protected_file.fd(), input.size(),
-                  protected_file.destination());
-  // Gone before the protected file's sync, so that its pages are never
-  // written back.
-  ciphertext.discard();
+                       const PendingOutput &protected_file) {
+  const ProgressReporter progress("protecting " + input.path(), input.size(),
+                                  ciphertext_written(protected_file, FOLIOC_HEADER_BYTES));
+  if (!os_random(material.nonce.data(), material.nonce.size()))
+    throw Failure(input.path(), "no random nonce: " + error_text(errno));
+  const HeaderBytes header = header_carrying(material.nonce, input.size());
+  // Taken on a helper thread while the library enciphers the same input.
+  SourceDigest digest(input.path());
+  {
+    const CipherHandle handle(material, input.path());
+    char ciphertext_digest[FOLIOC_DIGEST_TEXT_BYTES];
+    throw_for_code(FileEncrypt(handle.get(), input.path().c_str(),
+                               protected_file.temporary_path().c_str(), header.data(),
+                               static_cast<int>(header.size()), ciphertext_digest),
+                   input, protected_file);
+  }
+  material.md5 = digest.get(input.path());
+  check_complete(input, protected_file, FOLIOC_HEADER_BYTES);
 }
 
 // v2 and images: the library's ciphertext is the protected file itself.
 void write_ciphertext_only(const InputFile &input, KeyMaterial &material,
                            const PendingOutput &protected_file) {
   const ProgressReporter progress("protecting " + input.path(), input.size(),
-                                  [&] { return protected_file.current_size(); });
-  encipher_recording(input, material, protected_file);
+                                  ciphertext_written(protected_file, 0));
+  SourceDigest digest(input.path());
+  const HeaderBytes header = encipher(input, material, protected_file);
+  material.md5 = digest.get(input.path());
+  check_complete(input, protected_file, 0);
+  if (decode_header(header).plain_size != static_cast<std::int64_t>(input.size()))
+    throw Failure(input.path(), "was not enciphered completely");
+  material.nonce = checked_nonce(header, protected_file.destination());
 }
 
 // --kind (pdf or image, default pdf) and --variant (v1 or v2, default v1,

@@ -6,6 +6,7 @@
 #include "commands/commands.h"
 #include "crypto/md5.h"
 #include "documents/document_header.h"
+#include "documents/library_calls.h"
 #include "output/input_file.h"
 #include "keys/key_block.h"
 #include "keys/key_file.h"
@@ -16,29 +17,6 @@
 namespace folio_host {
 
 namespace {
-
-// A cipher handle of the library, released on every path out.
-class CipherHandle {
- public:
-  CipherHandle(const KeyMaterial &material, const std::string &path)
-      : handle_(FoliocInit(material.key.data(), static_cast<int>(material.key.size()),
-                           material.nonce.data())) {
-    if (handle_ < 0)
-      throw Failure(path, std::string("no cipher handle: ") + FoliocResultText(handle_));
-  }
-  ~CipherHandle() { FoliocClean(handle_); }
-  CipherHandle(const CipherHandle &) = delete;
-  CipherHandle &operator=(const CipherHandle &) = delete;
-  int get() const { return handle_; }
-
- private:
-  int handle_;
-};
-
-void throw_for_code(int code, const InputFile &input, const PendingOutput &output) {
-  if (code == DOC_ERR_WRITE) throw Failure(output.destination(), FoliocResultText(code));
-  if (code != DOC_OK) throw Failure(input.path(), FoliocResultText(code));
-}
 
 // v1: the ciphertext starts after the header.
 void decipher_after_header(const InputFile &input, const KeyMaterial &material,

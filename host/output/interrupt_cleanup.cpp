@@ -64,9 +64,17 @@ InterruptsBlocked::InterruptsBlocked() {
 
 InterruptsBlocked::~InterruptsBlocked() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
-InterruptCleanup::InterruptCleanup(const std::string &path) : slot_(-1) {
+InterruptCleanup::InterruptCleanup(const std::string &path) : slot_(-1) { watch(path); }
+
+InterruptCleanup::~InterruptCleanup() { release(); }
+
+void InterruptCleanup::watch(const std::string &path) {
   if (path.size() >= kMaxPath) throw Failure(path, error_text(ENAMETOOLONG));
   InterruptsBlocked blocked;
+  if (slot_ >= 0) {
+    store_path(g_slots[slot_], path);
+    return;
+  }
   for (int i = 0; i < kSlots; ++i) {
     if (g_slots[i].used) continue;
     store_path(g_slots[i], path);
@@ -75,14 +83,6 @@ InterruptCleanup::InterruptCleanup(const std::string &path) : slot_(-1) {
     return;
   }
   throw Failure(path, "too many files in progress");
-}
-
-InterruptCleanup::~InterruptCleanup() { release(); }
-
-void InterruptCleanup::replace(const std::string &path) {
-  if (slot_ < 0 || path.size() >= kMaxPath) return;
-  InterruptsBlocked blocked;
-  store_path(g_slots[slot_], path);
 }
 
 void InterruptCleanup::release() {

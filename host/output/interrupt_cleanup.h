@@ -23,14 +23,17 @@ void install_interrupt_cleanup();
 // A path removed if the process is interrupted while it is registered.
 class InterruptCleanup {
  public:
+  // Watches nothing yet: for a file that has no name so far.
+  InterruptCleanup() : slot_(-1) {}
   // Throws Failure (naming path) when the path is too long or every slot is taken.
   explicit InterruptCleanup(const std::string &path);
   ~InterruptCleanup();
   InterruptCleanup(const InterruptCleanup &) = delete;
   InterruptCleanup &operator=(const InterruptCleanup &) = delete;
 
-  // The file now lives under another name (after a rename).
-  void replace(const std::string &path);
+  // Watches path from now on: the file got a name, or now lives under
+  // another one (after a rename). Throws as the constructor does.
+  void watch(const std::string &path);
   // Stop watching: the file is final, or already gone.
   void release();
 

@@ -1,7 +1,7 @@
-// A video output written by FFmpeg under a temporary name next to its
-// destination and renamed into place only when complete. FFmpeg picks the
-// container from the name, so the temporary keeps the destination's
-// extension: ".<name>.XXXXXX<extension>".
+// A video output written by FFmpeg and put under its destination's name
+// only when complete (atomic_output.h: unnamed until then where the file
+// system allows). FFmpeg picks the container from the name, so the path it
+// is given keeps the destination's extension.
 #ifndef FOLIO_HOST_VIDEO_OUTPUT_H
 #define FOLIO_HOST_VIDEO_OUTPUT_H
 
@@ -11,37 +11,29 @@
 #include <string>
 
 #include "output/atomic_output.h"
-#include "output/interrupt_cleanup.h"
 
 namespace folio_host {
 
 class PendingVideoOutput {
  public:
-  // Creates the empty temporary (mode 0600). Throws Failure naming
+  // Creates the empty unfinished file (mode 0600). Throws Failure naming
   // destination when it is a directory or its directory takes no new files.
   explicit PendingVideoOutput(std::string destination);
-  // Removes the temporary unless it was committed.
-  ~PendingVideoOutput();
-  PendingVideoOutput(const PendingVideoOutput &) = delete;
-  PendingVideoOutput &operator=(const PendingVideoOutput &) = delete;
 
-  const std::string &destination() const { return destination_; }
-  const std::string &temporary_path() const { return temporary_; }
-  std::uint64_t current_size() const;
+  const std::string &destination() const { return output_.destination(); }
+  // The path FFmpeg writes to, ending in the destination's extension.
+  const std::string &temporary_path() const { return output_.temporary_path(); }
+  std::uint64_t current_size() const { return output_.current_size(); }
 
   // Sets the final mode and flushes what FFmpeg wrote to disk.
-  void finish(mode_t mode);
-  // Renames the video onto its destination, then the finished companion
-  // (when given) onto its own; if the companion's rename fails the video is
-  // removed again, so both appear or neither does. Throws Failure naming
-  // the destination that failed.
+  void finish(mode_t mode) { output_.finish(mode); }
+  // Puts the video under its destination, then the finished companion
+  // (when given) under its own; both appear or neither does. Throws Failure
+  // naming the destination that failed.
   void commit(PendingOutput *companion);
 
  private:
-  std::string destination_;
-  std::string temporary_;
-  bool settled_ = false;  // renamed into place, or removed for good
-  InterruptCleanup cleanup_;
+  PendingOutput output_;
 };
 
 }  // namespace folio_host

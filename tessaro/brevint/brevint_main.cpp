@@ -9,9 +9,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "automation/interrupts.h"
 #include "tessaro.h"
 
 int main(int argc, char **argv) {
+  // An interrupted conversion leaves no office, private folder or socket.
+  tessaro::end_offices_on_interrupt();
   if (argc < 4) {
     std::fputs("usage: Brevint <office type: 0 Word, 1 Excel, 2 PowerPoint> <source> <pdf>\n",
                stderr);

@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <ole2.h>
 
+#include "automation/interrupts.h"
 #include "automation/office_automation.h"
 #include "com/com_dispatch_object.h"
 
@@ -83,6 +84,10 @@ OfficeAutomation &platform_automation() {
   static ComAutomation automation;
   return automation;
 }
+
+// Office runs as its own COM server and keeps nothing of ours on disk:
+// there is nothing for an interrupt to end or remove.
+void end_offices_on_interrupt() {}
 
 }  // namespace tessaro
 

@@ -26,11 +26,14 @@ int convert_office_file(OfficeAutomation &automation, int office_type, const cha
   int routine = kRoutineFailed;
   std::u16string source;
   std::u16string pdf;
-  // A source that cannot be read fails before any application is started:
-  // the application would only fail to open it, more slowly.
+  // A source that cannot be read, or holds nothing, fails before any
+  // application is started: the application would only fail to open it,
+  // more slowly, or make a blank page of it. A PDF path that names the
+  // source itself would overwrite the user's document.
   if (automation.is_registered(office_type) == 1 && source_path && pdf_path &&
       narrow_path_to_utf16(source_path, source) && narrow_path_to_utf16(pdf_path, pdf) &&
-      !source.empty() && !pdf.empty() && readable_file(source_path)) {
+      !source.empty() && !pdf.empty() && readable_document(source_path) &&
+      !same_document(source_path, pdf_path)) {
     switch (office_type) {
       case kWord: routine = convertWord(automation, source, pdf); break;
       case kExcel: routine = convertExcel(automation, source, pdf); break;

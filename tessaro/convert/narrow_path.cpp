@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/same_file.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -22,11 +24,22 @@ bool narrow_path_to_utf16(const char *path, std::u16string &out) {
   return true;
 }
 
-bool readable_file(const char *path) {
+bool readable_document(const char *path) {
   std::u16string wide;
   if (!narrow_path_to_utf16(path, wide)) return false;
-  const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t *>(wide.c_str()));
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(reinterpret_cast<const wchar_t *>(wide.c_str()), GetFileExInfoStandard,
+                            &data))
+    return false;
+  return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
+}
+
+bool same_document(const char *first, const char *second) {
+  std::u16string first_wide, second_wide;
+  return narrow_path_to_utf16(first, first_wide) && narrow_path_to_utf16(second, second_wide) &&
+         same_existing_file_wide(reinterpret_cast<const wchar_t *>(first_wide.c_str()),
+                                 reinterpret_cast<const wchar_t *>(second_wide.c_str()));
 }
 
 #else
@@ -67,13 +80,17 @@ bool narrow_path_to_utf16(const char *path, std::u16string &out) {
   return true;
 }
 
-bool readable_file(const char *path) {
+bool readable_document(const char *path) {
   struct stat info {};
-  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return false;
   std::FILE *file = std::fopen(path, "rb");
   if (!file) return false;
   std::fclose(file);
   return true;
+}
+
+bool same_document(const char *first, const char *second) {
+  return same_existing_file(first, second);
 }
 
 #endif

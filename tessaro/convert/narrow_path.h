@@ -11,8 +11,15 @@ namespace tessaro {
 // text is not valid in that encoding.
 bool narrow_path_to_utf16(const char *path, std::u16string &out);
 
-// Whether a regular file can be opened for reading at the path.
-bool readable_file(const char *path);
+// Whether a regular file with at least one byte in it can be opened for
+// reading at the path: an empty file is no document, though an office
+// would open it as a blank one.
+bool readable_document(const char *path);
+
+// Whether both narrow paths name one existing file, under whatever names
+// (hard links, "..", symbolic links): writing the PDF would destroy the
+// document.
+bool same_document(const char *first, const char *second);
 
 }  // namespace tessaro
 

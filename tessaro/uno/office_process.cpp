@@ -1,10 +1,10 @@
 #include "uno/office_process.h"
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +15,9 @@
 #include <cstring>
 #include <vector>
 
-#include "crypto/md5.h"
+#include "platform/process_gone.h"
+#include "uno/office_interrupts.h"
+#include "uno/office_traces.h"
 
 extern char **environ;
 
@@ -28,57 +30,7 @@ namespace {
 constexpr int kExitRestartAfterProfile = 81;
 constexpr int kMaxRestarts = 2;
 
-std::string temporary_folder() {
-  const char *tmp = getenv("TMPDIR");
-  return tmp && *tmp ? tmp : "/tmp";
-}
-
-std::string file_url(const std::string &path) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  for (unsigned char c : path) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-        std::strchr("/-._~", c)) {
-      url.push_back(static_cast<char>(c));
-    } else {
-      url.push_back('%');
-      url.push_back(hex[c >> 4]);
-      url.push_back(hex[c & 15]);
-    }
-  }
-  return url;
-}
-
-int remove_entry(const char *path, const struct stat *, int, struct FTW *) {
-  remove(path);
-  return 0;
-}
-
-void remove_tree(const std::string &path) {
-  nftw(path.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
 std::atomic<unsigned> pipe_serial{0};
-
-// The name of the office's single-instance pipe: derived from its profile's
-// URL, as the MD5 digest of the URL's UTF-16 code units (little-endian),
-// each byte in hexadecimal without leading zeros.
-std::string instance_pipe_name(const std::string &profile_url) {
-  MD5_CTX md5;
-  MD5Init(&md5);
-  for (unsigned char c : profile_url) {
-    const unsigned char unit[2] = {c, 0};  // the URL is ASCII
-    MD5Update(&md5, unit, 2);
-  }
-  MD5Final(&md5);
-  std::string name = "SingleOfficeIPC_";
-  for (unsigned char byte : md5.digest) {
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%x", byte);
-    name += hex;
-  }
-  return name;
-}
 
 // The profile's settings, made before the first start: no locking, so no
 // lock file is ever written beside a user's document (an office killed at
@@ -143,14 +95,17 @@ bool write_settings(const std::string &root, const std::string &program) {
 }  // namespace
 
 std::unique_ptr<OfficeProcess> OfficeProcess::start(const std::string &program) {
+  // What callers killed before they could clean up left behind.
+  remove_callers_traces(process_gone);
   std::unique_ptr<OfficeProcess> office(new OfficeProcess);
+  register_office(office.get());
   office->program_ = program;
-  std::string pattern = temporary_folder() + "/tessaro-office-XXXXXX";
+  std::string pattern = private_folder_template();
   if (!mkdtemp(pattern.data())) return nullptr;
   office->root_ = pattern;
-  office->profile_url_ = file_url(office->root_ + "/profile");
+  office->profile_url_ = profile_url(office->root_);
   if (mkdir((office->root_ + "/tmp").c_str(), 0700) != 0 || !write_settings(office->root_, program)) {
-    remove_tree(office->root_);
+    remove_office_traces(office->root_, std::string());
     return nullptr;
   }
   // Unique across processes (the pid) and calls (the serial and the
@@ -197,6 +152,11 @@ bool OfficeProcess::spawn() {
     // dead with its parent, so that a crashed caller leaves nothing behind.
     setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The caller may hold interrupts back for a thread of its own (Brevint
+    // does); the office handles its signals itself.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     if (getppid() != parent) _exit(127);
     const int null_device = open("/dev/null", O_RDWR);
     if (null_device >= 0) {
@@ -262,21 +222,14 @@ void OfficeProcess::finish() {
     }
   }
   if (!root_.empty()) {
-    remove_tree(root_);
+    remove_office_traces(root_, pipe_name_);
     root_.clear();
-    // A killed office leaves its sockets behind: the one it accepted our
-    // connection on, and the one every office opens so that a second start
-    // in the same profile hands over to it.
-    const std::string prefix = "OSL_PIPE_" + std::to_string(getuid()) + "_";
-    for (const char *folder : {"/tmp", "/var/tmp"}) {
-      for (const std::string &name : {pipe_name_, instance_pipe_name(profile_url_)}) {
-        const std::string socket = std::string(folder) + "/" + prefix + name;
-        unlink(socket.c_str());
-      }
-    }
   }
 }
 
-OfficeProcess::~OfficeProcess() { finish(); }
+OfficeProcess::~OfficeProcess() {
+  finish();
+  unregister_office(this);
+}
 
 }  // namespace tessaro::uno_backend

@@ -36,6 +36,7 @@ class BackgroundHost {
   BackgroundHost(const BackgroundHost &) = delete;
   BackgroundHost &operator=(const BackgroundHost &) = delete;
 
+  pid_t pid() const { return pid_; }
   // True while the child has not ended (it is reaped when it has).
   bool running();
   void send(int signal_number);

@@ -1,14 +1,22 @@
-// An interrupted protect removes its temporaries and dies of the signal, so
-// that nothing half-written survives under any name.
+// A protect or unprotect ended half-way, by an interrupt or by kill -9,
+// leaves nothing beside its output: an interrupt removes what was begun
+// and ends the tool by the signal; after a kill -9 there is nothing to
+// remove, since the output has no name until it is complete (or, where
+// the file system cannot make such files, the next run removes it).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <thread>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "host_process.h"
 #include "support/files.h"
+#include "support/wait.h"
+#include "unfinished_output.h"
 #include "world_writable_scratch_dir.h"
 
 using namespace folio_test;
@@ -16,43 +24,69 @@ using namespace folio_test;
 namespace host_test {
 namespace {
 
-constexpr std::uint64_t kLargeInput = std::uint64_t(512) << 20;
+// Large enough that the tool is still writing when the test sees its first
+// bytes; sparse, so it costs no disk to make.
+constexpr std::uint64_t kLargeInput = std::uint64_t(256) << 20;
 
-// True once a temporary (a hidden name) holds data: the tool is then in the
-// middle of writing, the moment an interrupt must be cleaned up after.
-bool temporary_has_data(const ScratchDir &dir) {
-  for (const std::string &name : dir.names()) {
-    struct stat info {};
-    if (name[0] == '.' && ::stat(dir.path(name).c_str(), &info) == 0 && info.st_size > 0)
-      return true;
-  }
-  return false;
+struct Case {
+  const char *name;
+  int signal_number;
+  bool restore;  // unprotect a protected file rather than protect a clear one
+};
+
+const Case kCases[] = {
+    {"ProtectSigterm", SIGTERM, false},  {"ProtectSigint", SIGINT, false},
+    {"ProtectSigkill", SIGKILL, false},  {"UnprotectSigterm", SIGTERM, true},
+    {"UnprotectSigkill", SIGKILL, true},
+};
+
+void PrintTo(const Case &test, std::ostream *out) { *out << test.name; }
+
+bool makes_unnamed_files(const std::string &directory) {
+  const int fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
 }
 
-class Interruption : public testing::TestWithParam<int> {};
+class Interruption : public testing::TestWithParam<Case> {};
 
-TEST_P(Interruption, MidProtectLeavesNoTemporariesAndNoOutputs) {
+TEST_P(Interruption, LeavesNothingBesideTheOutput) {
+  const Case &test = GetParam();
   WorldWritableScratchDir dir;
   make_sparse_file(dir.path("large.bin"), kLargeInput);
-  BackgroundHost host({"protect", dir.path("large.bin"), dir.path("large.folio")});
+  std::vector<std::string> arguments = {"protect", dir.path("large.bin"), dir.path("large.folio")};
+  std::set<std::string> inputs = {"large.bin"};
+  if (test.restore) {
+    const RunResult made = run_host(arguments);
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+    arguments = {"unprotect", dir.path("large.folio"), dir.path("restored.bin"), "--key-file",
+                 dir.path("large.folio.key")};
+    inputs = {"large.bin", "large.folio", "large.folio.key"};
+  }
 
-  // A bound on waiting only, in case the tool never starts writing.
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!temporary_has_data(dir) && host.running() && std::chrono::steady_clock::now() < give_up)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(host.running()) << "the tool ended before it could be interrupted";
-  ASSERT_TRUE(temporary_has_data(dir)) << "the tool never started writing";
-
-  host.send(GetParam());
+  BackgroundHost host(arguments);
+  ASSERT_TRUE(wait_until([&] { return unfinished_output_has_data(host.pid(), dir.root()); },
+                         kGenerousDeadline, std::chrono::milliseconds(1)))
+      << "the tool never started writing";
+  host.send(test.signal_number);
   const RunResult result = host.wait();
-  EXPECT_EQ(result.signal_number, GetParam())
+  EXPECT_EQ(result.signal_number, test.signal_number)
       << "the tool must end by the signal, exit code " << result.exit_code;
-  EXPECT_EQ(dir.names(), std::set<std::string>{"large.bin"});
+  if (test.signal_number != SIGKILL || makes_unnamed_files(dir.root()))
+    EXPECT_EQ(dir.names(), inputs);
+
+  // Whatever a killed run could not remove itself, the next one does.
+  write_file(dir.path("small.bin"), Bytes(10, 7));
+  const RunResult next = run_host({"protect", dir.path("small.bin"), dir.path("small.folio")});
+  ASSERT_EQ(next.exit_code, 0) << next.err;
+  inputs.insert({"small.bin", "small.folio", "small.folio.key"});
+  EXPECT_EQ(dir.names(), inputs);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, Interruption, testing::Values(SIGTERM, SIGINT),
-                         [](const testing::TestParamInfo<int> &info) {
-                           return std::string(info.param == SIGTERM ? "Sigterm" : "Sigint");
+INSTANTIATE_TEST_SUITE_P(Signals, Interruption, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case> &info) {
+                           return std::string(info.param.name);
                          });
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <random>
@@ -63,6 +64,50 @@ TEST(ConversionFailure, UnreadableSourceFailsWithoutAnOffice) {
   EXPECT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, "", pdf.c_str()), TESSARO_FAILED);
   EXPECT_FALSE(office.officeStarted());
   EXPECT_FALSE(folio_test::file_exists(pdf));
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+// A PDF path that is the document itself (under any name) would replace
+// the user's document; an empty file would become a blank page. Both fail
+// before an office is started, and the document keeps every byte.
+TEST(ConversionFailure, PdfOverTheSourceOrAnEmptySourceFailsWithoutAnOffice) {
+  struct Case {
+    const char *what;
+    int type;
+    const char *source;  // in the scratch folder; "d/" exists
+    const char *pdf;     // empty: a hard link to the source
+    bool empty;
+  };
+  const Case cases[] = {
+      {"same path", TESSARO_WORD, "s.docx", "s.docx", false},
+      {"same path", TESSARO_EXCEL, "s.xlsx", "s.xlsx", false},
+      {"through ..", TESSARO_POWERPOINT, "d/s.pptx", "d/../d/s.pptx", false},
+      {"hard link", TESSARO_WORD, "t.docx", "", false},
+      {"empty", TESSARO_WORD, "e.docx", "e.pdf", true},
+      {"empty", TESSARO_EXCEL, "e.xlsx", "e.pdf", true},
+      {"empty", TESSARO_POWERPOINT, "e.pptx", "e.pdf", true},
+  };
+  OfficeScratch scratch;
+  ASSERT_EQ(mkdir(scratch.path("d").c_str(), 0700), 0);
+  WithoutAnOffice office(scratch);
+  for (const Case &test : cases) {
+    SCOPED_TRACE(std::string(test.what) + ": " + test.source);
+    const std::string source = scratch.path(test.source);
+    if (test.empty)
+      folio_test::write_file(source, {});
+    else
+      write_report_docx(source, 1);
+    const folio_test::Bytes before = folio_test::read_file(source);
+    std::string pdf = scratch.path(test.pdf);
+    if (*test.pdf == '\0') {
+      pdf = source + ".link.pdf";
+      ASSERT_EQ(link(source.c_str(), pdf.c_str()), 0);
+    }
+    EXPECT_EQ(ConvertOfficeFileToPdf(test.type, source.c_str(), pdf.c_str()), TESSARO_FAILED);
+    EXPECT_EQ(folio_test::read_file(source), before) << "the document was changed";
+    if (test.empty) EXPECT_FALSE(folio_test::file_exists(pdf));
+  }
+  EXPECT_FALSE(office.officeStarted());
   EXPECT_EQ(scratch.leftovers(), "");
 }
 

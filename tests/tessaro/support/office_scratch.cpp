@@ -41,7 +41,7 @@ OfficeScratch::~OfficeScratch() {
     unsetenv("TMPDIR");
 }
 
-std::string OfficeScratch::leftovers() const {
+std::string OfficeScratch::leftovers(pid_t caller) const {
   std::string found;
   for (const std::string &name : entries(offices_)) found += "profile folder " + name + "; ";
   // An office's lock file beside a document it had open.
@@ -60,7 +60,7 @@ std::string OfficeScratch::leftovers() const {
   }
 
   const std::string pipe_prefix =
-      "OSL_PIPE_" + std::to_string(getuid()) + "_tessaro-" + std::to_string(getpid()) + "-";
+      "OSL_PIPE_" + std::to_string(getuid()) + "_tessaro-" + std::to_string(caller) + "-";
   for (const char *folder : {"/tmp", "/var/tmp"})
     for (const std::string &name : entries(folder))
       if (name.compare(0, pipe_prefix.size(), pipe_prefix) == 0) found += "pipe " + name + "; ";

@@ -4,6 +4,9 @@
 #ifndef TESSARO_TESTS_OFFICE_SCRATCH_H
 #define TESSARO_TESTS_OFFICE_SCRATCH_H
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "support/scratch_dir.h"
@@ -19,11 +22,15 @@ class OfficeScratch {
 
   std::string path(const std::string &name) const { return dir_.path(name); }
 
-  // What this process's conversions left behind, described; empty when
-  // nothing: entries in the offices' temporary folder, lock files and
-  // partly written PDFs beside the documents, processes whose command line names this scratch
-  // folder, pipe sockets named for this process.
-  std::string leftovers() const;
+  // What the conversions of process `caller` (this one unless named) left
+  // behind, described; empty when nothing: entries in the offices'
+  // temporary folder, lock files and partly written PDFs beside the
+  // documents, processes whose command line names this scratch folder,
+  // pipe sockets named for the caller.
+  std::string leftovers(pid_t caller = getpid()) const;
+
+  // The offices' temporary folder (the TMPDIR they see).
+  const std::string &offices_folder() const { return offices_; }
 
  private:
   folio_test::ScratchDir dir_;
