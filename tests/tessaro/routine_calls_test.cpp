@@ -113,11 +113,12 @@ class RecordingAutomation : public OfficeAutomation {
   Log &log_;
 };
 
-// The routines only run for a source that can be read: an empty file in a
-// scratch folder stands for the document.
+// The routines only run for a source that can be read and is not empty: a
+// few bytes in a scratch folder stand for the document (the recording back
+// end never reads them).
 std::string source_file(const folio_test::ScratchDir &scratch, const std::string &name) {
   const std::string path = scratch.path(name);
-  folio_test::write_text(path, "");
+  folio_test::write_text(path, "PK");
   return path;
 }
 

@@ -8,6 +8,7 @@
 #include "cinelock.h"
 #include "log_capture.h"
 #include "protected_clips.h"
+#include "support/files.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -28,49 +29,74 @@ std::int64_t trailer_offset(const media::PacketInfo &packet) {
   return static_cast<std::int64_t>(value);
 }
 
-// A packet without a decode time is given the previous one's plus its
-// duration and kept; a repeated or falling decode time is left out.
-TEST(DecodeTimes, UnsetTimesAreFilledInAndOnlyRisingOnesKept) {
-  ScratchDir dir;
-  const media::SyntheticVideoPayloads pictures =
-      media::synthetic_video_payloads(dir.path("pictures.ts"), 8);
-  ASSERT_EQ(pictures.pictures.size(), 8u);
-  // Decode times in ms, in file order.
-  const std::int64_t dts[] = {0, 40, 40, kUnset, 120, 100, 2000, 2040};
+// A stream of synthetic pictures at the given decode times (ms; kUnset for
+// none), the first a key picture; written to path.
+void write_timed_pictures(const ScratchDir &dir, const std::string &path,
+                          const std::vector<std::int64_t> &dts,
+                          media::SyntheticVideoPayloads &pictures) {
+  pictures = media::synthetic_video_payloads(dir.path("pictures.ts"), static_cast<int>(dts.size()));
+  ASSERT_EQ(pictures.pictures.size(), dts.size());
   std::vector<SyntheticPacket> packets;
-  for (int i = 0; i < 8; ++i) {
+  for (std::size_t i = 0; i < dts.size(); ++i) {
     SyntheticPacket packet;
     packet.dts = dts[i];
     packet.pts = dts[i] == kUnset ? 80 : dts[i];
     packet.key = i == 0;
-    packet.data = pictures.pictures[static_cast<std::size_t>(i)];
+    packet.data = pictures.pictures[i];
     packets.push_back(packet);
   }
-  const std::string source = dir.path("source.ts");
   ASSERT_NO_THROW(media::write_synthetic(
-      source, {{SyntheticStream::Kind::video, 1, 1000, pictures.codec_id}}, packets));
+      path, {{SyntheticStream::Kind::video, 1, 1000, pictures.codec_id}}, packets));
+}
+
+// A packet without a decode time is given the previous one's plus its
+// duration and kept with every other picture.
+TEST(DecodeTimes, UnsetTimesAreFilledInAndEveryPictureKept) {
+  ScratchDir dir;
+  const std::vector<std::int64_t> dts = {0, 40, kUnset, 120, 2000, 2040};
+  media::SyntheticVideoPayloads pictures;
+  const std::string source = dir.path("source.ts");
+  ASSERT_NO_FATAL_FAILURE(write_timed_pictures(dir, source, dts, pictures));
   ASSERT_EQ(protect(source, dir.path("sealed.mp4")), 0);
 
   const media::MediaFile sealed = media::read_media(dir.path("sealed.mp4"));
   const auto video = packets_of(sealed, AVMEDIA_TYPE_VIDEO);
   const media::StreamInfo &stream = *first_stream(sealed, AVMEDIA_TYPE_VIDEO);
-  // Source packets kept, in order: the one without a time comes between
-  // 0.04 and 0.12 s.
-  const int kept[] = {0, 1, 3, 4, 6, 7};
-  ASSERT_EQ(video.size(), 6u);
+  ASSERT_EQ(video.size(), dts.size());
   for (std::size_t i = 0; i < video.size(); ++i) {
     SCOPED_TRACE(i);
-    const std::size_t source_index = static_cast<std::size_t>(kept[i]);
     const bool sealed_packet = video[i].data.size() >= 8 && trailer_offset(video[i]) == video[i].dts;
-    EXPECT_EQ(sealed_packet, dts[source_index] == 2000 || dts[source_index] == 2040);
+    EXPECT_EQ(sealed_packet, dts[i] >= 2000);
     // MP4 stores the pictures with length prefixes: their last units match.
-    const Bytes &picture = pictures.pictures[source_index];
-    if (!sealed_packet)
+    const Bytes &picture = pictures.pictures[i];
+    if (!sealed_packet) {
       EXPECT_TRUE(std::equal(picture.end() - 16, picture.end(), video[i].data.end() - 16));
-    if (dts[source_index] != kUnset) EXPECT_NEAR(seconds(video[i].dts, stream), dts[source_index] / 1000.0, 1e-6);
+    }
+    if (dts[i] != kUnset) {
+      EXPECT_NEAR(seconds(video[i].dts, stream), dts[i] / 1000.0, 1e-6);
+    }
   }
+  // The one without a time comes between 0.04 and 0.12 s.
   EXPECT_GT(seconds(video[2].dts, stream), 0.04);
   EXPECT_LT(seconds(video[2].dts, stream), 0.12);
+}
+
+// A repeated or falling decode time (takes joined without re-timing, a
+// damaged file) would cost a picture: the protect fails and leaves nothing.
+TEST(DecodeTimes, PicturesWhoseTimesGoBackAreRefusedNotDropped) {
+  const std::vector<std::vector<std::int64_t>> cases = {
+      {0, 40, 40, 80}, {0, 40, 120, 100, 160}, {0, 40, 80, 0, 40}};
+  for (const auto &dts : cases) {
+    SCOPED_TRACE(testing::PrintToString(dts));
+    ScratchDir dir;
+    media::SyntheticVideoPayloads pictures;
+    const std::string source = dir.path("source.ts");
+    ASSERT_NO_FATAL_FAILURE(write_timed_pictures(dir, source, dts, pictures));
+    LogCapture log;
+    EXPECT_NE(protect(source, dir.path("sealed.mp4")), 0);
+    EXPECT_NE(log.text().find("decode times go back"), std::string::npos) << log.text();
+    EXPECT_FALSE(file_exists(dir.path("sealed.mp4")));
+  }
 }
 
 // An MP4 with a header stream and the H.264 video of a real clip: its first

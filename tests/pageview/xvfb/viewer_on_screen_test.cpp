@@ -112,6 +112,7 @@ class ViewerOnScreen : public testing::Test {
   // manager; the pointer is put in the middle of the page area.
   void point_into_window() {
     const WindowBox window = box();
+    ASSERT_GT(window.width, 0) << "the window went";
     run_tool(screen_->display(), {"xdotool", "mousemove", std::to_string(window.x + window.width / 2),
                                   std::to_string(window.y + window.height / 2)});
     run_tool(screen_->display(), {"xdotool", "windowfocus", std::to_string(window_)});
@@ -119,9 +120,12 @@ class ViewerOnScreen : public testing::Test {
 
   void expect_input_changes_picture(const std::vector<std::string> &input) {
     ASSERT_NO_FATAL_FAILURE(start_viewer());
-    point_into_window();
     const Frame before = frame_when(shows_page, "a page under the watermark");
     ASSERT_TRUE(shows_page(before));
+    // Once the page is shown the window has its final place and size, and
+    // the pointer lands on the page, not on a toolbar of a window still
+    // being laid out.
+    ASSERT_NO_FATAL_FAILURE(point_into_window());
     std::vector<std::string> command = {"xdotool"};
     command.insert(command.end(), input.begin(), input.end());
     ASSERT_EQ(run_tool(screen_->display(), command).exit_code, 0);
