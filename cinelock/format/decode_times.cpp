@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/error.h>
 }
 
+#include "format/packet_queue.h"
+
 namespace cinelock {
 
 namespace {
@@ -68,13 +70,6 @@ void DecodeTimes::end() {
   waiting_.clear();
 }
 
-bool DecodeTimes::take(AVPacket *packet) {
-  if (ready_.empty()) return false;
-  AVPacket *next = ready_.front();
-  ready_.pop_front();
-  av_packet_move_ref(packet, next);
-  av_packet_free(&next);
-  return true;
-}
+bool DecodeTimes::take(AVPacket *packet) { return take_first(ready_, packet); }
 
 }  // namespace cinelock

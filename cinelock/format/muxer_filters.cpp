@@ -6,6 +6,8 @@
 #error "MuxerFilters copies AVOutputFormat's writing fields as libavformat 59 lays them out"
 #endif
 
+#include "format/packet_queue.h"
+
 namespace cinelock {
 
 namespace {
@@ -82,13 +84,6 @@ int MuxerFilters::end() {
   return av_write_trailer(context_);
 }
 
-bool MuxerFilters::take(AVPacket *packet) {
-  if (ready_.empty()) return false;
-  AVPacket *next = ready_.front();
-  ready_.pop_front();
-  av_packet_move_ref(packet, next);
-  av_packet_free(&next);
-  return true;
-}
+bool MuxerFilters::take(AVPacket *packet) { return take_first(ready_, packet); }
 
 }  // namespace cinelock
