@@ -38,11 +38,12 @@ void unregister_office(OfficeProcess *office) {
 namespace {
 
 void end_offices_and_die(int signal_number) {
-  {
-    // Killed first, so that nothing writes into a folder being removed.
-    std::lock_guard<std::mutex> hold(live_lock);
-    for (OfficeProcess *office : live_offices) office->kill_now();
-  }
+  // Held until the process dies: a conversion that sees its office gone
+  // waits in unregister_office instead of returning, so the caller cannot
+  // exit normally before the signal ends it.
+  std::lock_guard<std::mutex> hold(live_lock);
+  // Killed first, so that nothing writes into a folder being removed.
+  for (OfficeProcess *office : live_offices) office->kill_now();
   const long self = getpid();
   remove_callers_traces([self](long pid) { return pid == self; });
   signal(signal_number, SIG_DFL);
