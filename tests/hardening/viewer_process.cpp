@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <map>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -39,10 +40,29 @@ ChildProcess::ChildProcess(const ProcessLaunch &launch) {
     ::close(input[1]);
     throw std::runtime_error("pipe");
   }
+  // Everything the child needs is made here: between fork and exec a
+  // child of this threaded process may only make async-signal-safe calls.
   std::vector<std::string> words = launch.command;
   std::vector<char *> argv;
   for (std::string &word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
+  std::map<std::string, std::string> variables;
+  for (char **entry = environ; *entry; ++entry) {
+    const std::string text = *entry;
+    const std::size_t equals = text.find('=');
+    if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  for (const auto &[name, value] : launch.environment) {
+    if (value.empty())
+      variables.erase(name);
+    else
+      variables[name] = value;
+  }
+  std::vector<std::string> entries;
+  for (const auto &[name, value] : variables) entries.push_back(name + "=" + value);
+  std::vector<char *> envp;
+  for (std::string &entry : entries) envp.push_back(entry.data());
+  envp.push_back(nullptr);
 
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork");
@@ -53,18 +73,12 @@ ChildProcess::ChildProcess(const ProcessLaunch &launch) {
     ::dup2(input[0], 0);
     ::dup2(output[1], 1);
     ::dup2(output[1], 2);
-    for (const auto &[name, value] : launch.environment) {
-      if (value.empty())
-        ::unsetenv(name.c_str());
-      else
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
     if (launch.user) {
       if (::setgroups(0, nullptr) != 0 || ::setgid(*launch.user) != 0 ||
           ::setuid(*launch.user) != 0)
         _exit(126);
     }
-    ::execv(argv[0], argv.data());
+    ::execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   ::setpgid(pid_, pid_);  // as the child does: whichever runs first
