@@ -183,7 +183,10 @@ int run_child_program(const std::string &program, const std::string &role,
     ::sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
     ::close(report[0]);
     // dup2 leaves the copy open across exec; the original closes with it.
-    if (input >= 0 && ::dup2(input, STDIN_FILENO) < 0) {
+    // (Already descriptor 0 when this tool was started without an input:
+    // then only its close-on-exec flag goes.)
+    if (input >= 0 && (input == STDIN_FILENO ? ::fcntl(input, F_SETFD, 0)
+                                             : ::dup2(input, STDIN_FILENO)) < 0) {
       const int error = errno;
       (void)!::write(report[1], &error, sizeof error);
       _exit(127);
