@@ -129,6 +129,7 @@ int aes_ctr_xor(const aes_key_schedule *schedule, const unsigned char counter[16
     unsigned char discard[AES_BLOCK_BYTES] = {};
     int produced = 0;
     ok = EVP_EncryptUpdate(ctx, discard, &produced, discard, static_cast<int>(skip));
+    OPENSSL_cleanse(discard, sizeof discard);  // keystream bytes
   }
   constexpr std::uint64_t kMaxStep = 1u << 30;  // EVP takes int lengths
   while (ok && length) {

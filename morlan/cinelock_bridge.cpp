@@ -1,6 +1,10 @@
 #include "cinelock_bridge.h"
 
+#include "platform/secret_arguments.h"
+
 namespace morlan {
+
+VideoKeyBlock::~VideoKeyBlock() { wipe_secret(key, sizeof key); }
 
 int encryptVideo(const char *sourcePath, const char *outputPath, const VideoKeyBlock &key,
                  unsigned char *header, int *headerLength) {

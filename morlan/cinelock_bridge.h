@@ -13,6 +13,12 @@ namespace morlan {
 struct VideoKeyBlock {
   std::int32_t keyBits = 256;
   unsigned char key[32] = {};
+
+  VideoKeyBlock() = default;
+  VideoKeyBlock(const VideoKeyBlock &) = default;
+  VideoKeyBlock &operator=(const VideoKeyBlock &) = default;
+  // The key does not linger in freed memory.
+  ~VideoKeyBlock();
 };
 
 // Protects sourcePath into outputPath under key and a fresh header block

@@ -6,6 +6,7 @@
 #include "folioc_binding.h"
 #include "hex_digits.h"
 #include "launch_token_keys.h"
+#include "platform/secret_arguments.h"
 
 namespace morlan {
 
@@ -34,20 +35,33 @@ class TokenKeyContext {
   int handle_;
 };
 
+// The deciphered token text, wiped on every way out.
+class TokenText {
+ public:
+  TokenText() = default;
+  ~TokenText() { wipe_secret(bytes_, sizeof bytes_); }
+  TokenText(const TokenText &) = delete;
+  TokenText &operator=(const TokenText &) = delete;
+  unsigned char *data() { return bytes_; }
+
+ private:
+  unsigned char bytes_[kTokenBufferBytes] = {};
+};
+
 bool unwrapContentKey(const TokenKeyContext &context, const char *token, unsigned char *contentKey) {
   const std::size_t digits = std::strlen(token);
   if (digits % 2 != 0 || digits > static_cast<std::size_t>(kMaxTokenDigits)) return false;
-  unsigned char text[kTokenBufferBytes] = {};
-  if (!hexToBytes(token, digits / 2, text)) return false;
-  if (!context.decipher(text, digits / 2)) return false;
+  TokenText text;
+  if (!hexToBytes(token, digits / 2, text.data())) return false;
+  if (!context.decipher(text.data(), digits / 2)) return false;
 
-  const char *space = std::strchr(reinterpret_cast<const char *>(text), ' ');
+  const char *space = std::strchr(reinterpret_cast<const char *>(text.data()), ' ');
   if (!space) return false;
   const char *keyDigits = space + 1;
   if (std::strlen(keyDigits) < 2 * kContentKeyBytes) return false;
-  const bool converted = hexToBytes(keyDigits, kContentKeyBytes, contentKey);
-  std::memset(text, 0, sizeof text);
-  return converted;
+  if (hexToBytes(keyDigits, kContentKeyBytes, contentKey)) return true;
+  wipe_secret(contentKey, kContentKeyBytes);
+  return false;
 }
 
 bool unwrapHeaderBlock(const TokenKeyContext &context, const char *text, unsigned char *block) {
@@ -60,6 +74,11 @@ bool unwrapHeaderBlock(const TokenKeyContext &context, const char *text, unsigne
 }
 
 }  // namespace
+
+LaunchKeys::~LaunchKeys() {
+  wipe_secret(contentKey.data(), contentKey.size());
+  wipe_secret(headerBlock.data(), headerBlock.size());
+}
 
 const unsigned char *builtInTokenKey() {
   static_assert(sizeof FOLIO_TOKEN_KEY == kContentKeyBytes + 1);

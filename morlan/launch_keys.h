@@ -19,6 +19,12 @@ struct LaunchKeys {
   std::array<unsigned char, kContentKeyBytes> contentKey{};
   // Decoded bytes followed by zeros, whatever the decoded length.
   std::array<unsigned char, kHeaderBlockBytes> headerBlock{};
+
+  LaunchKeys() = default;
+  LaunchKeys(const LaunchKeys &) = default;
+  LaunchKeys &operator=(const LaunchKeys &) = default;
+  // The key does not linger in freed memory.
+  ~LaunchKeys();
 };
 
 // The built-in token key (32 bytes as they stand) and nonce (16 characters

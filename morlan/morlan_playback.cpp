@@ -11,6 +11,7 @@
 #include "launch_keys.h"
 #include "morlan_window.h"
 #include "playback_flags.h"
+#include "platform/secret_arguments.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ bool Morlan::prepareEncryptedCopy() {
     if (!stored) say("video_set_keycipher failed!\n");
   }
   folioc.clean(handle);
+  wipe_secret(wrappedKey, sizeof wrappedKey);
   if (stored) std::memcpy(m_playPath, outputPath.c_str(), outputPath.size() + 1);
   return stored;
 }

@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include "playback_flags.h"
+#include "platform/secret_arguments.h"
 
 using morlan::g_paused;
 using morlan::g_playerRunning;
@@ -19,7 +20,8 @@ Morlan::Morlan(QWidget *parent) : QWidget(parent) {
   setUpdatesEnabled(false);
 }
 
-Morlan::~Morlan() = default;
+// The content key does not linger in freed memory.
+Morlan::~Morlan() { wipe_secret(m_key, sizeof m_key); }
 
 void Morlan::timerEvent(QTimerEvent *) {
   if (!g_playerRunning) return;

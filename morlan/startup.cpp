@@ -7,8 +7,12 @@
 #include <cstring>
 #include <memory>
 
+#include "launch_intake.h"
 #include "launch_keys.h"
 #include "morlan_window.h"
+#if !defined(_WIN32)
+#include "platform/process_hardening.h"
+#endif
 
 namespace morlan {
 
@@ -24,7 +28,10 @@ void centreOnDesktop(QWidget &window) {
 }  // namespace
 
 int runMorlan(int argc, char **argv) {
-  if (argc < 4) return -1;
+#if !defined(_WIN32)
+  harden_process();  // no core file, no attaching: keys and clear pictures stay in this process
+#endif
+  if (argc < 3) return -1;  // takeLaunchKeys decides whether the header may come from input
 #if defined(_WIN32)
   qputenv("SDL_AUDIODRIVER", "directsound");
 #endif
@@ -32,7 +39,7 @@ int runMorlan(int argc, char **argv) {
   if (std::strlen(argv[1]) >= kPathBufferBytes) return -1;
   std::strcpy(sourcePath, argv[1]);
 
-  const std::optional<LaunchKeys> keys = unwrapLaunchKeys(argv[2], argv[3]);
+  const std::optional<LaunchKeys> keys = takeLaunchKeys(argc, argv);
   if (!keys) return -1;
   const int mode = argc > 4 ? std::atoi(argv[4]) : 0;
 

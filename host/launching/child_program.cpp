@@ -62,6 +62,35 @@ void check_startable(const std::string &program, const ProgramChoice &choice) {
     throw Failure(program, role + " cannot be run: " + error_text(errno));
 }
 
+// A pipe holding text, its writing end already closed: the reading end
+// (close-on-exec), for the child's standard input. The text is written
+// before the child exists, so it must fit the pipe's buffer (a page at the
+// least); nothing waits on the child to read it.
+int filled_input_pipe(const std::string &program, const std::string &text) {
+  if (text.size() > kMaxChildInputBytes)
+    throw Failure(program, "cannot start: its input is over " +
+                               std::to_string(kMaxChildInputBytes) + " bytes");
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+    throw Failure(program, "cannot start: " + error_text(errno));
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t done = ::write(ends[1], text.data() + written, text.size() - written);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) {
+      const int error = done < 0 ? errno : EIO;
+      ::close(ends[0]);
+      ::close(ends[1]);
+      throw Failure(program, "cannot start: " + error_text(error));
+    }
+    written += static_cast<std::size_t>(done);
+  }
+  ::close(ends[1]);
+  // The child reads with ordinary blocking reads.
+  ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) & ~O_NONBLOCK);
+  return ends[0];
+}
+
 // The child reports a failed execv through a close-on-exec pipe: the parent
 // reads the errno, or end of file once the program is running.
 int read_exec_error(int fd) {
@@ -118,15 +147,21 @@ std::string choose_program(const std::string *option_value, const ProgramChoice 
 }
 
 int run_child_program(const std::string &program, const std::string &role,
-                      const std::vector<std::string> &arguments) {
+                      const std::vector<std::string> &arguments,
+                      const std::string *standard_input) {
   std::vector<std::string> words{program};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char *> argv;
   for (std::string &word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
+  const int input = standard_input ? filled_input_pipe(program, *standard_input) : -1;
   int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) throw Failure(program, "cannot start: " + error_text(errno));
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    const int error = errno;
+    if (input >= 0) ::close(input);
+    throw Failure(program, "cannot start: " + error_text(error));
+  }
   std::fflush(nullptr);  // what is buffered must not be written twice
   // Interrupts wait until the forwarding is in place, so that none can end
   // this tool and leave the child behind; the child starts with the mask it
@@ -141,17 +176,28 @@ int run_child_program(const std::string &program, const std::string &role,
     ::sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
     ::close(report[0]);
     ::close(report[1]);
+    if (input >= 0) ::close(input);
     throw Failure(program, "cannot start: " + error_text(error));
   }
   if (pid == 0) {
     ::sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
     ::close(report[0]);
+    // dup2 leaves the copy open across exec; the original closes with it.
+    // (Already descriptor 0 when this tool was started without an input:
+    // then only its close-on-exec flag goes.)
+    if (input >= 0 && (input == STDIN_FILENO ? ::fcntl(input, F_SETFD, 0)
+                                             : ::dup2(input, STDIN_FILENO)) < 0) {
+      const int error = errno;
+      (void)!::write(report[1], &error, sizeof error);
+      _exit(127);
+    }
     ::execv(argv[0], argv.data());
     const int error = errno;
     (void)!::write(report[1], &error, sizeof error);
     _exit(127);
   }
   ::close(report[1]);
+  if (input >= 0) ::close(input);
   SignalsForwarded forwarded(pid);
   ::sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
   const int exec_error = read_exec_error(report[0]);

@@ -3,6 +3,7 @@
 #ifndef FOLIO_HOST_CHILD_PROGRAM_H
 #define FOLIO_HOST_CHILD_PROGRAM_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,15 @@ std::string choose_program(const std::string *option_value, const ProgramChoice 
 // waits for it. Interrupt signals that reach this tool meanwhile are passed
 // on to it. Returns its exit status, or 128 plus the signal number when a
 // signal ended it. Throws Failure (naming the program) when it cannot be
-// started; role is what the messages call it.
+// started; role is what the messages call it. With standard_input, the
+// child's standard input is a pipe holding that text (at most
+// kMaxChildInputBytes), then end of file; without, it inherits this tool's.
 int run_child_program(const std::string &program, const std::string &role,
-                      const std::vector<std::string> &arguments);
+                      const std::vector<std::string> &arguments,
+                      const std::string *standard_input = nullptr);
+
+// Input that always fits a pipe's buffer, written before the child starts.
+constexpr std::size_t kMaxChildInputBytes = 4096;
 
 }  // namespace folio_host
 

@@ -20,8 +20,9 @@ std::string choose_player(const std::string *player_option) {
   return choose_program(player_option, kPlayer);
 }
 
-int run_player(const std::string &player, const std::vector<std::string> &arguments) {
-  return run_child_program(player, kPlayer.role, arguments);
+int run_player(const std::string &player, const std::vector<std::string> &arguments,
+               const std::string *standard_input) {
+  return run_child_program(player, kPlayer.role, arguments, standard_input);
 }
 
 }  // namespace folio_host

@@ -13,8 +13,10 @@ namespace folio_host {
 // executable.
 std::string choose_player(const std::string *player_option);
 
-// Runs the player as run_child_program (child_program.h) does.
-int run_player(const std::string &player, const std::vector<std::string> &arguments);
+// Runs the player as run_child_program (child_program.h) does, with
+// standard_input (when given) as its standard input.
+int run_player(const std::string &player, const std::vector<std::string> &arguments,
+               const std::string *standard_input = nullptr);
 
 }  // namespace folio_host
 

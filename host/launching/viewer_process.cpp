@@ -21,8 +21,9 @@ std::string choose_viewer(const std::string *viewer_option) {
   return choose_program(viewer_option, kViewer);
 }
 
-int run_viewer(const std::string &viewer, const std::vector<std::string> &arguments) {
-  return run_child_program(viewer, kViewer.role, arguments);
+int run_viewer(const std::string &viewer, const std::vector<std::string> &arguments,
+               const std::string *standard_input) {
+  return run_child_program(viewer, kViewer.role, arguments, standard_input);
 }
 
 }  // namespace folio_host

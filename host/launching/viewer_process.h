@@ -13,8 +13,10 @@ namespace folio_host {
 // executable.
 std::string choose_viewer(const std::string *viewer_option);
 
-// Runs the viewer as run_child_program (child_program.h) does.
-int run_viewer(const std::string &viewer, const std::vector<std::string> &arguments);
+// Runs the viewer as run_child_program (child_program.h) does, with
+// standard_input (when given) as its standard input.
+int run_viewer(const std::string &viewer, const std::vector<std::string> &arguments,
+               const std::string *standard_input = nullptr);
 
 }  // namespace folio_host
 

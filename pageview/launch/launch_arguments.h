@@ -6,7 +6,8 @@
 // The command line, after the program name (exactly seven arguments):
 //   1  path of the protected file (local 8-bit encoding)
 //   2  launch token: 150 hexadecimal digits, the content key enciphered
-//      under the built-in token key
+//      under the built-in token key (main's "-", which reads it from
+//      standard input, is launch_intake.h's)
 //   3  content nonce in Base64 (its first 8 bytes are used)
 //   4  container variant of a PDF: "v1" (512-byte header, then the
 //      ciphertext) or "v2" (ciphertext only)

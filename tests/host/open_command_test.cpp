@@ -1,5 +1,6 @@
 // open starts the viewer with the seven arguments of a protected file, as a
-// direct child: checked with a stand-in viewer that records what it was
+// direct child, the launch token on its standard input rather than on its
+// command line: checked with a stand-in viewer that records what it was
 // given and how it was chosen, and with the real viewer on a virtual screen.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ bool child_runs(pid_t parent, const std::string &program) {
 
 class OpenArguments : public testing::TestWithParam<Layout> {};
 
-TEST_P(OpenArguments, AreTheSevenViewerArgumentsWithAWorkingToken) {
+TEST_P(OpenArguments, AreTheSevenViewerArgumentsWithAWorkingTokenOnStandardInput) {
   WorldWritableScratchDir dir;
   const ProtectedSample sample = protect_sample(dir, random_bytes(3000, 500), GetParam().options);
   const std::string record = dir.path("argv");
@@ -81,8 +82,11 @@ TEST_P(OpenArguments, AreTheSevenViewerArgumentsWithAWorkingToken) {
   ASSERT_EQ(argv.size(), 8u) << "the program name and seven arguments";
   const auto fields = key_file_fields(read_text(sample.key_path));
   EXPECT_EQ(argv[1], sample.protected_path);
-  ASSERT_TRUE(folio_test::matches_whole(argv[2], "[0-9A-F]{150}")) << argv[2];
-  EXPECT_EQ(token_text(argv[2]).substr(11), fields.at("key"))
+  EXPECT_EQ(argv[2], "-") << "no token on the viewer's command line";
+  const std::vector<std::string> input = recorded_input_lines(record);
+  ASSERT_EQ(input.size(), 1u) << "the token, one line";
+  ASSERT_TRUE(folio_test::matches_whole(input[0], "[0-9A-F]{150}")) << input[0];
+  EXPECT_EQ(token_text(input[0]).substr(11), fields.at("key"))
       << "the token must carry the key file's key";
   EXPECT_EQ(argv[3], fields.at("nonce"));
   EXPECT_EQ(argv[4], GetParam().variant);

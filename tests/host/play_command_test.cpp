@@ -1,6 +1,7 @@
 // play starts the video player with the video's path, a launch token and
-// the video's header block, checked with a stand-in player that records
-// what it was given: the token and the block are deciphered here with
+// the video's header block (the last two on its standard input, "-" in
+// their places on its command line), checked with a stand-in player that
+// records what it was given: the token and the block are deciphered here with
 // OpenSSL under the built-in token key, and the block compared with the one
 // FFmpeg reads out of the video's header stream.
 #include <gtest/gtest.h>
@@ -115,7 +116,7 @@ class PlayFixture : public testing::Test {
 
 class PlayArguments : public PlayFixture {};
 
-TEST_F(PlayArguments, AreThePathATokenForTheKeyFilesKeyAndTheHeaderBlock) {
+TEST_F(PlayArguments, AreThePathATokenForTheKeyFilesKeyAndTheHeaderBlockOnStandardInput) {
   const std::int64_t before = std::time(nullptr);
   const RunResult run = play();
   const std::int64_t after = std::time(nullptr);
@@ -127,14 +128,18 @@ TEST_F(PlayArguments, AreThePathATokenForTheKeyFilesKeyAndTheHeaderBlock) {
   ASSERT_EQ(argv.size(), 4u) << "the program name and three arguments: no mode means play";
   EXPECT_EQ(argv[0], player_);
   EXPECT_EQ(argv[1], video_.protected_path);
+  EXPECT_EQ(argv[2], "-") << "no token on the player's command line";
+  EXPECT_EQ(argv[3], "-") << "no header block on the player's command line";
+  const std::vector<std::string> input = recorded_input_lines(record_);
+  ASSERT_EQ(input.size(), 2u) << "the token and the header block, one line each";
 
-  const std::string text = token_text(argv[2]);
+  const std::string text = token_text(input[0]);
   EXPECT_EQ(player_key_digits(text), key_file_fields(read_text(video_.key_path)).at("key"));
   expect_leading_field_issued_between(text, before, after);
 
   const Bytes header = header_block_in(video_.protected_path);
   ASSERT_EQ(header.size(), kHeaderBlockBytes);
-  EXPECT_EQ(to_hex(header_block_argument(argv[3])), to_hex(header))
+  EXPECT_EQ(to_hex(header_block_argument(input[1])), to_hex(header))
       << "the block must decipher to the one the video carries";
 }
 
@@ -272,11 +277,15 @@ TEST_F(PlayEncrypt, AddsMode1ToASoundTokenAndHeaderBlock) {
   const std::vector<std::string> argv = recorded_arguments(record_);
   ASSERT_EQ(argv.size(), 5u);
   EXPECT_EQ(argv[1], video_.source_path);
+  EXPECT_EQ(argv[2], "-");
+  EXPECT_EQ(argv[3], "-");
   EXPECT_EQ(argv[4], "1");
+  const std::vector<std::string> input = recorded_input_lines(record_);
+  ASSERT_EQ(input.size(), 2u);
 
-  const std::string text = token_text(argv[2]);
+  const std::string text = token_text(input[0]);
   expect_leading_field_issued_between(text, issued_from, issued_to);
-  const Bytes header = header_block_argument(argv[3]);
+  const Bytes header = header_block_argument(input[1]);
   ASSERT_EQ(header.size(), kHeaderBlockBytes);
   EXPECT_EQ(le32_at(header, 508), oracle::crc32(header.data(), 508)) << "an intact block";
   ASSERT_EQ(le32_at(header, 44), 32u) << "holding a wrapped key";
@@ -285,14 +294,15 @@ TEST_F(PlayEncrypt, AddsMode1ToASoundTokenAndHeaderBlock) {
 
   std::set<std::string> after = before;
   after.insert("argv");
+  after.insert("argv.stdin");
   EXPECT_EQ(dir_.names(), after) << "folio-host itself writes nothing";
 }
 
 TEST_F(PlayEncrypt, FreshKeyEachTime) {
   ASSERT_EQ(play_encrypt(video_.source_path).exit_code, 0);
-  const std::string first = player_key_digits(token_text(recorded_arguments(record_).at(2)));
+  const std::string first = player_key_digits(token_text(recorded_input_lines(record_).at(0)));
   ASSERT_EQ(play_encrypt(video_.source_path).exit_code, 0);
-  EXPECT_NE(player_key_digits(token_text(recorded_arguments(record_).at(2))), first);
+  EXPECT_NE(player_key_digits(token_text(recorded_input_lines(record_).at(0))), first);
 }
 
 TEST_F(PlayEncrypt, RefusesAProtectedVideo) {

@@ -15,8 +15,9 @@ std::string write_recording_program(const ScratchDir &dir, const std::string &na
                                     const std::string &record_path,
                                     const RecordingBehaviour &behaviour) {
   const std::string path = dir.path(name);
-  std::string script =
-      "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > '" + record_path + "'\n";
+  // The input first: the arguments' record is what tests wait for.
+  std::string script = "#!/bin/sh\ncat > '" + record_path + ".stdin'\nprintf '%s\\0' \"$0\" \"$@\" > '" +
+                       record_path + "'\n";
   if (behaviour.wait_for_signal) script += "exec sleep 600\n";
   script += "exit " + std::to_string(behaviour.exit_status) + "\n";
   write_text(path, script);
@@ -32,6 +33,16 @@ std::vector<std::string> recorded_arguments(const std::string &record_path) {
     words.push_back(text.substr(start, end - start));
   EXPECT_EQ(start, text.size()) << "every argument ends with a NUL";
   return words;
+}
+
+std::vector<std::string> recorded_input_lines(const std::string &record_path) {
+  const std::string text = read_text(record_path + ".stdin");
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  EXPECT_EQ(start, text.size()) << "every line ends with a newline";
+  return lines;
 }
 
 }  // namespace host_test

@@ -18,14 +18,18 @@ struct RecordingBehaviour {
   bool wait_for_signal = false;
 };
 
-// Writes <dir>/<name>, an executable that writes its arguments (program
-// name first) to record_path, each followed by a NUL.
+// Writes <dir>/<name>, an executable that copies its standard input to
+// <record_path>.stdin (until end of file), then writes its arguments
+// (program name first) to record_path, each followed by a NUL.
 std::string write_recording_program(const folio_test::ScratchDir &dir, const std::string &name,
                                     const std::string &record_path,
                                     const RecordingBehaviour &behaviour = {});
 
 // The arguments a recording program wrote, program name first.
 std::vector<std::string> recorded_arguments(const std::string &record_path);
+
+// The lines a recording program read from its standard input.
+std::vector<std::string> recorded_input_lines(const std::string &record_path);
 
 }  // namespace host_test
 
