@@ -31,6 +31,7 @@
 #define PAGEVIEW_DOCUMENT_PDF_PICTURE_H
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <vector>
 #include <optional>
@@ -76,6 +77,8 @@ class PdfPicture : public Picture {
   QImage *renderPage(int page, int width, int height);
   void closeDocument();
   bool hasPage(int page) const;
+  // Whether the first bytes of the document decipher to a PDF header.
+  static bool deciphersToPdf(std::uint64_t length);
 
   std::unique_ptr<QImage> pageSize_;
   int pageSizePage_ = -1;  // the page pageSize_ was built for

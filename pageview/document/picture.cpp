@@ -40,6 +40,7 @@ Picture::Picture(const QString &path, const unsigned char *key, const unsigned c
                  const QString & /*variant*/) {
   if (!key || !nonce) {
     qDebug("input key or iv is nulll");
+    setOpenFailure(pageview::DocumentFailure::missingKey);
     return;
   }
   load(path, key, nonce);
@@ -51,16 +52,21 @@ void Picture::load(const QString &path, const unsigned char *key, const unsigned
   DocumentFile file = openDocumentFile(path);
   if (!file) {
     qDebug("open file Failed!");
+    setOpenFailure(pageview::DocumentFailure::fileUnreadable);
     return;
   }
   decoded_ = std::make_unique<QImage>();
+  setOpenFailure(pageview::DocumentFailure::damaged);
 
   // Qt's readers take an int length, and counter mode here an int32 one.
   const std::int64_t size = documentFileSize(file.get());
   if (size <= 0 || size > std::numeric_limits<int>::max()) return;
   ClearBytes bytes(static_cast<std::size_t>(size));
-  if (!bytes.data() || !readExactlyAt(file.get(), 0, bytes.data(), static_cast<std::size_t>(size)))
+  if (!bytes.data()) return;
+  if (!readExactlyAt(file.get(), 0, bytes.data(), static_cast<std::size_t>(size))) {
+    setOpenFailure(pageview::DocumentFailure::fileUnreadable);
     return;
+  }
   file.reset();
 
   aes_key_schedule schedule;
@@ -70,10 +76,12 @@ void Picture::load(const QString &path, const unsigned char *key, const unsigned
                 bytes.data());
   aes_free(&schedule);
 
-  for (const char *format : {"png", "jpg", "gif", "tiff"}) {
+  for (const char *format : {"png", "jpg", "gif", "tiff", "bmp"}) {
     if (hasPixels(*decoded_)) break;
     decoded_->loadFromData(bytes.data(), static_cast<int>(size), format);
   }
+  setOpenFailure(hasPixels(*decoded_) ? pageview::DocumentFailure::none
+                                      : pageview::DocumentFailure::notDeciphered);
 }
 
 QImage *Picture::pageSizeImage(int /*page*/) {

@@ -2,7 +2,7 @@
 // of every other document (PdfPicture); the window shows any of them through
 // the virtual operations below, one page at a time.
 //
-// A protected image file is the image file (PNG, JPEG, GIF or TIFF)
+// A protected image file is the image file (PNG, JPEG, GIF, TIFF or BMP)
 // enciphered whole with AES-256 in counter mode: file byte p is deciphered
 // with keystream offset p. There is no header. Picture deciphers the whole
 // file in memory once, lets Qt's image readers decode it, and forgets the
@@ -26,6 +26,8 @@
 
 #include <QString>
 #include <memory>
+
+#include "document_failure.h"
 
 class QImage;
 
@@ -53,6 +55,11 @@ class Picture {
   virtual int pageCount() const;
   // True when there is nothing to show at all (nothing loaded or decoded).
   virtual bool isEmpty() const;
+  // Why the document is empty; none when it is not.
+  pageview::DocumentFailure openFailure() const { return failure_; }
+
+ protected:
+  void setOpenFailure(pageview::DocumentFailure failure) { failure_ = failure; }
 
  protected:
   // The base part of a derived document: holds no image, reads nothing.
@@ -63,6 +70,7 @@ class Picture {
 
   std::unique_ptr<QImage> decoded_;  // null until a file was opened
   std::unique_ptr<QImage> scaled_;
+  pageview::DocumentFailure failure_ = pageview::DocumentFailure::none;
 };
 
 #endif

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegExpValidator>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "document/pdf_picture.h"
 #include "document/picture.h"
@@ -70,6 +71,9 @@ void PictureShowDlg::openDocument() {
     document_ = std::make_unique<PdfPicture>(path_, key, nonce, variant_);
   page_count_ = document_->isEmpty() ? 0 : document_->pageCount();
   current_page_ = 0;
+  page_shown_ = false;
+  open_failure_ = pageview::DocumentFailure::none;
+  if (page_count_ == 0) noteOpenFailure(document_->openFailure());
   showPage(0);
   if (page_count_ > 1) {
     ui_.verticalScrollBar->setRange(0, page_count_ - 1);
@@ -82,9 +86,25 @@ void PictureShowDlg::openDocument() {
 
 bool PictureShowDlg::hasPages() const { return document_ && page_count_ > 0; }
 
+void PictureShowDlg::noteOpenFailure(pageview::DocumentFailure failure) {
+  if (page_shown_ || open_failure_ != pageview::DocumentFailure::none) return;
+  if (failure == pageview::DocumentFailure::none) failure = pageview::DocumentFailure::damaged;
+  open_failure_ = failure;
+  qDebug() << "document not opened:" << pageview::describeDocumentFailure(failure);
+}
+
 void PictureShowDlg::updatePageDisplay(int page) {
   current_page_ = page;
-  ui_.linePageNum->setText(QStringLiteral("/%1页").arg(page_count_));
+  const QString count = QStringLiteral("/%1页").arg(page_count_);
+  if (ui_.linePageNum->text() != count) {
+    ui_.linePageNum->setText(count);
+    // The label grows with the count (the design width holds "/70页"), and
+    // the toolbar is laid out again around its new width.
+    const int needed = ui_.linePageNum->fontMetrics().horizontalAdvance(count) + 4;
+    ui_.linePageNum->resize(std::max(needed, ui_.linePageNum->minimumWidth()),
+                            ui_.linePageNum->height());
+    pageview::layoutToolbar(ui_, width(), is_image_);
+  }
   ui_.lineEdit->setText(page_count_ > 0 ? QStringLiteral("%1").arg(page + 1) : QString());
 }
 

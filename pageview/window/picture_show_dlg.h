@@ -6,7 +6,8 @@
 // A document without a page to show (file missing, wrong key or nonce, not
 // a PDF, an image no reader accepts, a page that cannot be rendered) gives
 // a centred message in the view instead of a page; every control stays
-// usable and then does nothing.
+// usable and then does nothing. The reason is written to the log, and a
+// document that never showed a page is reported by documentNeverOpened.
 //
 // Messages go to Qt's debug stream, category "default".
 #ifndef PAGEVIEW_WINDOW_PICTURE_SHOW_DLG_H
@@ -18,6 +19,7 @@
 #include <array>
 #include <memory>
 
+#include "document/document_failure.h"
 #include "window_form.h"
 
 class ImageWidget;
@@ -70,6 +72,13 @@ class PictureShowDlg : public QWidget {
   QGraphicsScene *scene() const { return scene_; }
   // True when the view shows the no-page message.
   bool showsNoPageMessage() const { return showing_message_; }
+  // Why the document never showed a page; none once one was shown.
+  pageview::DocumentFailure openFailure() const { return open_failure_; }
+  bool documentNeverOpened() const { return open_failure_ != pageview::DocumentFailure::none; }
+
+  // Return in the page box; there is no go-to button, so this is not a
+  // slot (connecting slots by name would look for one).
+  void on_Btn_GoTo_clicked();
 
  public slots:
   void on_Btn_Last_clicked();
@@ -82,7 +91,6 @@ class PictureShowDlg : public QWidget {
   void on_verticalScrollBar_sliderPressed();
   void on_verticalScrollBar_sliderReleased();
   void on_lineEdit_returnPressed();
-  void on_Btn_GoTo_clicked();
   void on_Btn_Rolate_clicked();
   void on_Btn_OriginalPicture_clicked();
   void onTaskBoxContextMenuEvent();
@@ -113,6 +121,10 @@ class PictureShowDlg : public QWidget {
   void handleTouch(QTouchEvent *event);
   // A wheel turn over the graphics view outside the page.
   void viewWheel(QPoint globalPosition, QPoint angleDelta);
+  // The view's size once the horizontal scroll bar is hidden: a page
+  // fitted to the view never needs the bar.
+  QSizeF viewSizeForFit() const;
+  void noteOpenFailure(pageview::DocumentFailure failure);
 
   // Page pipeline state.
   float scale_ = 0.0f;
@@ -148,6 +160,8 @@ class PictureShowDlg : public QWidget {
   QString watermark_;
   QMenu *scale_menu_ = nullptr;
   bool showing_message_ = false;
+  pageview::DocumentFailure open_failure_ = pageview::DocumentFailure::none;
+  bool page_shown_ = false;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsView>
 #include <QImage>
+#include <QLayout>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTransform>
@@ -31,8 +32,11 @@ void PictureShowDlg::showPage(int page) {
   if (image && !image->isNull()) {
     buildScene(*image);
     ui_.lineEditScale->setText(pageview::percentageText(scale_));
+    page_shown_ = true;
   } else {
     showNoPageMessage();
+    noteOpenFailure(hasPages() ? pageview::DocumentFailure::pageNotDrawn
+                               : pageview::DocumentFailure::none);
   }
   if (!is_image_) updatePageDisplay(hasPages() ? page : 0);
 }
@@ -47,7 +51,7 @@ QImage *PictureShowDlg::computeScale(int page) {
     request = ScaleRequest::ZoomOut;
   else if (original_size_request_)
     request = ScaleRequest::OriginalSize;
-  const QSizeF view(ui_.graphicsView->width(), ui_.graphicsView->height());
+  const QSizeF view = viewSizeForFit();
   const pageview::ScaleChoice choice =
       pageview::chooseScale(request, scale_, previous_scale_, ui_.lineEditScale->text(), view,
                             pageSize->size(), in_resize_);
@@ -79,6 +83,14 @@ void PictureShowDlg::buildScene(const QImage &source) {
   scene_ = new QGraphicsScene();
   item_ = new ImageWidget(QPixmap::fromImage(image), this, ctrl_held_);
   item_->setWatermarkText(watermark_);
+  // The horizontal bar is shown or hidden first, and the layout settled, so
+  // that the page is laid out in the view's final size.
+  QScrollBar *bar = ui_.horizontalScrollBar;
+  const bool wide = !is_image_ && image.width() > ui_.graphicsView->width();
+  if (bar->isHidden() == wide) {
+    bar->setVisible(wide);
+    ui_.verticalLayout->activate();
+  }
   const int viewWidth = ui_.graphicsView->width();
   const int viewHeight = ui_.graphicsView->height();
 
@@ -107,17 +119,13 @@ void PictureShowDlg::buildScene(const QImage &source) {
   ui_.graphicsView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ui_.graphicsView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  QScrollBar *bar = ui_.horizontalScrollBar;
-  if (!is_image_ && image.width() > viewWidth) {
+  if (wide) {
     horizontal_bar_handler_on_ = false;
     bar->setRange(0, image.width() - viewWidth);
     bar->setPageStep(viewWidth);
     bar->setValue(-item_->offsets().horizontalOffset());
     horizontal_bar_handler_on_ = true;
-    bar->show();
     item_->syncHorizontalBar();
-  } else {
-    bar->hide();
   }
   qDebug() << "Current Scale" << scale_;
 }
@@ -146,6 +154,12 @@ void PictureShowDlg::discardScene() {
   scene_ = nullptr;
   item_ = nullptr;
   showing_message_ = false;
+}
+
+QSizeF PictureShowDlg::viewSizeForFit() const {
+  const QScrollBar *bar = ui_.horizontalScrollBar;
+  const int barHeight = bar->isHidden() ? 0 : bar->height();
+  return QSizeF(ui_.graphicsView->width(), ui_.graphicsView->height() + barHeight);
 }
 
 QPoint PictureShowDlg::viewGlobalTopLeft() const {

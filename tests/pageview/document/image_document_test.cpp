@@ -1,4 +1,4 @@
-// The image document: a protected PNG, JPEG, GIF or TIFF deciphered whole
+// The image document: a protected PNG, JPEG, GIF, TIFF or BMP deciphered whole
 // in memory and decoded by Qt's readers, shown as one page.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -79,12 +79,16 @@ TEST_F(ImageDocument, ProtectedPngDecodesToItsExactPixels) {
   EXPECT_EQ(picture->pageCount(), 1);
 }
 
-TEST_F(ImageDocument, ProtectedTiffDecodesToItsExactPixels) {
-  const Bytes tiff = encoded(testPattern(), "tiff");
-  ASSERT_FALSE(tiff.empty()) << "Qt's TIFF plugin (qt5-image-formats-plugins) is missing";
-  auto picture = openProtected(tiff);
-  ASSERT_NE(picture->pageSizeImage(0), nullptr);
-  EXPECT_TRUE(samePixels(*picture->pageSizeImage(0), testPattern()));
+// The lossless formats after PNG: TIFF is the last of the original
+// readers, BMP is tried after it.
+TEST_F(ImageDocument, ProtectedTiffAndBmpDecodeToTheirExactPixels) {
+  for (const char *format : {"tiff", "bmp"}) {
+    const Bytes file = encoded(testPattern(), format);
+    ASSERT_FALSE(file.empty()) << format << ": Qt's plugin (qt5-image-formats-plugins) is missing";
+    auto picture = openProtected(file);
+    ASSERT_NE(picture->pageSizeImage(0), nullptr) << format;
+    EXPECT_TRUE(samePixels(*picture->pageSizeImage(0), testPattern())) << format;
+  }
 }
 
 TEST_F(ImageDocument, ProtectedJpegDecodesAsTheClearJpegDoes) {
