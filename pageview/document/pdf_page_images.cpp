@@ -88,11 +88,37 @@ QImage *PdfPicture::pageImage(int page, int width, int height) {
   return renderPage(page, width, height);
 }
 
+bool PdfPicture::drawPage(void *pixels, int stride, QSize scaledSize, QRect region, int page) {
+  PdfiumPage handle(FPDF_LoadPage(document_, page));
+  if (!handle) return false;
+  const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
+  PdfiumBitmap bitmap(FPDFBitmap_CreateEx(region.width(), region.height(),
+                                          alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx, pixels,
+                                          stride));
+  if (!bitmap) return false;
+  FPDFBitmap_FillRect(bitmap.get(), 0, 0, region.width(), region.height(),
+                      alpha ? kTransparent : kOpaqueWhite);
+  // The whole scaled page placed so that the region falls on the bitmap:
+  // PDFium clips everything to the bitmap, so its work and memory follow
+  // the region, and the pixels are those of the whole page's render.
+  FPDF_RenderPageBitmap(bitmap.get(), handle.get(), -region.x(), -region.y(),
+                        scaledSize.width(), scaledSize.height(), 0, kRenderFlags);
+  return true;
+}
+
+QImage PdfPicture::pageRegion(int page, QSize scaledSize, QRect region) {
+  if (!hasPage(page) || scaledSize.isEmpty() || region.isEmpty() ||
+      !QRect(QPoint(0, 0), scaledSize).contains(region) || region.width() > kMaxSide / 4)
+    return QImage();
+  QImage part(region.size(), QImage::Format_RGBA8888);
+  if (part.isNull() || !drawPage(part.bits(), part.bytesPerLine(), scaledSize, region, page))
+    return QImage();
+  return part;
+}
+
 QImage *PdfPicture::renderPage(int page, int width, int height) {
   rendered_.reset();
   if (!hasPage(page) || width < 1 || height < 1 || width > kMaxSide / 4) return nullptr;
-  PdfiumPage handle(FPDF_LoadPage(document_, page));
-  if (!handle) return nullptr;
 
   const int stride = width * 4;
   const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
@@ -103,12 +129,8 @@ QImage *PdfPicture::renderPage(int page, int width, int height) {
     if (!renderedPixels_) return nullptr;
     renderedCapacity_ = bytes;
   }
-  const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
-  PdfiumBitmap bitmap(FPDFBitmap_CreateEx(width, height, alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx,
-                                          renderedPixels_.get(), stride));
-  if (!bitmap) return nullptr;
-  FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, alpha ? kTransparent : kOpaqueWhite);
-  FPDF_RenderPageBitmap(bitmap.get(), handle.get(), 0, 0, width, height, 0, kRenderFlags);
+  const QRect whole(0, 0, width, height);
+  if (!drawPage(renderedPixels_.get(), stride, whole.size(), whole, page)) return nullptr;
   rendered_ = std::make_unique<QImage>(renderedPixels_.get(), width, height, stride,
                                        QImage::Format_RGBA8888);
   return rendered_.get();

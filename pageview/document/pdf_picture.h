@@ -57,6 +57,9 @@ class PdfPicture : public Picture {
   // with transparency start from a transparent background, others from
   // opaque white.
   QImage *pageImage(int page, int width, int height) override;
+  // Rendered by PDFium clipped to the region: only the region's pixels
+  // are ever allocated and drawn, and they equal those of pageImage.
+  QImage pageRegion(int page, QSize scaledSize, QRect region) override;
   // The last page rendered by pageImage, scaled to width x height.
   QImage *scaledRender(int width, int height) override;
   // Pages PDFium reports; 0 when nothing is open.
@@ -75,6 +78,10 @@ class PdfPicture : public Picture {
  private:
   void InitFile(const QString &path);
   QImage *renderPage(int page, int width, int height);
+  // Draws region of the page scaled to scaledSize into pixels (RGBA rows of
+  // stride bytes, region's size), over white, or over transparency where
+  // the page has transparency.
+  bool drawPage(void *pixels, int stride, QSize scaledSize, QRect region, int page);
   void closeDocument();
   bool hasPage(int page) const;
   // Whether the first bytes of the document decipher to a PDF header.

@@ -101,7 +101,10 @@ int FPDFBitmap_GetHeight(FPDF_BITMAP bitmap);
 void *FPDFBitmap_GetBuffer(FPDF_BITMAP bitmap);
 // Renders page into the device rectangle (start_x, start_y, size_x,
 // size_y) of bitmap, scaling the page to fill it. rotate: 0 none, 1, 2, 3
-// quarter turns clockwise. flags: FPDF_ values above, or-ed.
+// quarter turns clockwise. flags: FPDF_ values above, or-ed. The rectangle
+// may reach far outside the bitmap (a negative start places the part of a
+// large page to draw): everything is clipped to the bitmap, so time and
+// memory follow the bitmap's size, not the rectangle's.
 void FPDF_RenderPageBitmap(FPDF_BITMAP bitmap, FPDF_PAGE page, int start_x, int start_y,
                            int size_x, int size_y, int rotate, int flags);
 void FPDFBitmap_Destroy(FPDF_BITMAP bitmap);

@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QtGlobal>
 #include <cstdint>
 #include <limits>
@@ -96,6 +97,25 @@ QImage *Picture::pageImage(int /*page*/, int width, int height) {
   if (!hasPixels(*scaled)) return nullptr;  // no memory for that size
   scaled_ = std::move(scaled);
   return scaled_.get();
+}
+
+QImage Picture::pageRegion(int /*page*/, QSize scaledSize, QRect region) {
+  if (!decoded_ || !hasPixels(*decoded_) || scaledSize.isEmpty() || region.isEmpty() ||
+      !QRect(QPoint(0, 0), scaledSize).contains(region))
+    return QImage();
+  QImage part(region.size(), QImage::Format_ARGB32_Premultiplied);
+  if (part.isNull()) return QImage();
+  part.fill(Qt::transparent);
+  // The decoded pixels behind the region, drawn nearest-neighbour as the
+  // whole-image copy is scaled.
+  const double sx = double(decoded_->width()) / scaledSize.width();
+  const double sy = double(decoded_->height()) / scaledSize.height();
+  QPainter painter(&part);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(QRectF(QPointF(0, 0), QSizeF(region.size())), *decoded_,
+                    QRectF(region.x() * sx, region.y() * sy, region.width() * sx,
+                           region.height() * sy));
+  return part;
 }
 
 QImage *Picture::scaledRender(int /*width*/, int /*height*/) { return nullptr; }

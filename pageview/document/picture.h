@@ -29,7 +29,9 @@
 
 #include "document_failure.h"
 
-class QImage;
+#include <QImage>
+#include <QRect>
+#include <QSize>
 
 class Picture {
  public:
@@ -49,6 +51,12 @@ class Picture {
   // The page at exactly width x height pixels (for an image: a scaled copy,
   // aspect ratio not kept, fast transformation).
   virtual QImage *pageImage(int page, int width, int height);
+  // Part of the page as pageImage(page, scaledSize) would show it: the
+  // pixels of region (in that image's coordinates, inside it) alone, so
+  // that the cost follows the region, not the page, at any zoom. Returned
+  // by value and owned by the caller; null when the region cannot be drawn
+  // (nothing to show, a region outside the page, or no memory for it).
+  virtual QImage pageRegion(int page, QSize scaledSize, QRect region);
   // A scaled copy of the last page rendered by pageImage; images have none.
   virtual QImage *scaledRender(int width, int height);
   // 1 for an image, also when it could not be decoded: ask isEmpty.

@@ -6,6 +6,9 @@
 #define PAGEVIEW_WINDOW_IMAGE_WIDGET_H
 
 #include <QGraphicsItem>
+#include <QImage>
+#include <QRect>
+#include <functional>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointF>
@@ -17,7 +20,21 @@ class PictureShowDlg;
 
 class ImageWidget : public QGraphicsItem {
  public:
+  // Draws a part of the page as shown (page pixels at the current scale
+  // and rotation); null when it cannot.
+  using RegionSource = std::function<QImage(QRect region)>;
+
+  // A page held whole, as one pixmap.
   ImageWidget(const QPixmap &pixmap, PictureShowDlg *window, bool ctrlHeld);
+  // A page too large to hold whole: only the part around what the view
+  // shows is drawn, and drawn again when the view moves past it, so memory
+  // and time follow the view's size at any zoom.
+  ImageWidget(QSize pageSize, RegionSource source, PictureShowDlg *window, bool ctrlHeld);
+
+  // Draws the part of the page around visible (page pixels) ahead of the
+  // first paint. False when it cannot be drawn (no memory for it).
+  bool prepare(QRect visible);
+  QSize pageSize() const { return page_size_; }
 
   QRectF boundingRect() const override;
   void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
@@ -65,11 +82,18 @@ class ImageWidget : public QGraphicsItem {
   // Moves the item, or hands a page turn to the window. A page turn
   // rebuilds the scene, so nothing may touch the item after it.
   void apply(const pageview::PageMove &move);
+  // The page's part covering visible (page pixels), drawn when the part
+  // held does not cover it; null when it cannot be drawn.
+  const QImage &regionCovering(QRect visible);
 
   bool pressed_ = false;
   QPoint cursor_offset_;
   int slider_position_ = 0;
   QPixmap pixmap_;
+  QSize page_size_;
+  RegionSource source_;  // set for a page drawn part by part
+  QImage region_;        // the part held, at region_rect_ of the page
+  QRect region_rect_;
   QPointF press_position_;
   pageview::PageOffsets offsets_;
   PictureShowDlg *window_;

@@ -20,9 +20,9 @@
 #include <memory>
 
 #include "document/document_failure.h"
+#include "image_widget.h"
 #include "window_form.h"
 
-class ImageWidget;
 class Picture;
 class QGraphicsScene;
 class QImage;
@@ -106,9 +106,18 @@ class PictureShowDlg : public QWidget {
   bool eventFilter(QObject *watched, QEvent *event) override;
 
  private:
+  // The page to show at the scale computeScale chose: the whole page
+  // rendered, or (whole null) only its size, to be drawn part by part.
+  struct PageToShow {
+    QImage *whole = nullptr;
+    QSize scaledSize;
+  };
+
   bool hasPages() const;
-  QImage *computeScale(int page);
-  void buildScene(const QImage &image);
+  PageToShow computeScale(int page);
+  // False when the page cannot be shown at all (no memory for it).
+  bool buildScene(const PageToShow &shown, int page);
+  ImageWidget::RegionSource regionSource(int page, QSize scaled) const;
   void showNoPageMessage();
   // Drops the scene and the page item. They are deleted later, not now: a
   // page item may be rebuilding the view from inside its own event handler.

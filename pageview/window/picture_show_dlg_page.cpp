@@ -24,13 +24,24 @@ void PictureShowDlg::showPage(int page) {
     zoom_in_request_ = false;
     return;
   }
+  const bool wasShowing = item_ != nullptr;
+  const float shownScale = scale_;
   discardScene();
-  QImage *image = hasPages() ? computeScale(page) : nullptr;
+  bool built = hasPages() && buildScene(computeScale(page), page);
   // A request that found no page must not linger until the next build.
   zoom_in_request_ = false;
   zoom_out_request_ = false;
-  if (image && !image->isNull()) {
-    buildScene(*image);
+  if (!built && hasPages() && wasShowing && scale_ != shownScale) {
+    // No memory for the new scale: the page stays at the one it had.
+    qDebug() << "zoom to" << pageview::percentageText(scale_)
+             << "failed: not enough memory; the view stays at"
+             << pageview::percentageText(shownScale);
+    anchored_zoom_ = false;
+    clearAnchors();
+    ui_.lineEditScale->setText(pageview::percentageText(shownScale));
+    built = buildScene(computeScale(page), page);
+  }
+  if (built) {
     ui_.lineEditScale->setText(pageview::percentageText(scale_));
     page_shown_ = true;
   } else {
@@ -41,9 +52,9 @@ void PictureShowDlg::showPage(int page) {
   if (!is_image_) updatePageDisplay(hasPages() ? page : 0);
 }
 
-QImage *PictureShowDlg::computeScale(int page) {
+PictureShowDlg::PageToShow PictureShowDlg::computeScale(int page) {
   QImage *pageSize = document_->pageSizeImage(page);
-  if (!pageSize || pageSize->isNull()) return nullptr;
+  if (!pageSize || pageSize->isNull()) return {};
   ScaleRequest request = ScaleRequest::None;
   if (zoom_in_request_)
     request = ScaleRequest::ZoomIn;
@@ -61,32 +72,68 @@ QImage *PictureShowDlg::computeScale(int page) {
   previous_scale_ = choice.previousScale;
   if (choice.unscaled) {
     // An image's page-size image is the decoded image itself; a PDF's is
-    // blank, so its page is rendered at the page size instead.
-    if (is_image_) return document_->pageSizeImage(0);
+    // blank, so its page is drawn at the page size instead.
+    if (is_image_) return {document_->pageSizeImage(0), pageSize->size()};
     scaled_width_ = pageSize->width();
     scaled_height_ = pageSize->height();
-    return document_->pageImage(page, scaled_width_, scaled_height_);
+  } else {
+    if (request == ScaleRequest::None)
+      ui_.lineEditScale->setText(pageview::percentageText(scale_));
+    scaled_width_ = choice.scaledSize.width();
+    scaled_height_ = choice.scaledSize.height();
   }
-  if (request == ScaleRequest::None) ui_.lineEditScale->setText(pageview::percentageText(scale_));
-  scaled_width_ = choice.scaledSize.width();
-  scaled_height_ = choice.scaledSize.height();
-  return document_->pageImage(page, scaled_width_, scaled_height_);
+  const QSize scaled(scaled_width_, scaled_height_);
+  if (scaled.isEmpty()) return {};
+  // A large page is drawn part by part as the view shows it, never whole.
+  if (!pageview::holdsWholePage(scaled)) return {nullptr, scaled};
+  return {document_->pageImage(page, scaled_width_, scaled_height_), scaled};
 }
 
-void PictureShowDlg::buildScene(const QImage &source) {
-  QImage image = source;
-  if (rotation_ != 0) {
-    QTransform matrix;
-    matrix.rotate(rotation_);
-    image = source.transformed(matrix, Qt::FastTransformation);
+ImageWidget::RegionSource PictureShowDlg::regionSource(int page, QSize scaled) const {
+  Picture *document = document_.get();
+  const int rotation = rotation_;
+  return [document, page, scaled, rotation](QRect shown) {
+    if (rotation == 0) return document->pageRegion(page, scaled, shown);
+    // The same part of the unturned page, turned.
+    QTransform turn;
+    turn.rotate(rotation);
+    const QTransform placed = QImage::trueMatrix(turn, scaled.width(), scaled.height());
+    const QRect unturned = placed.inverted().mapRect(QRectF(shown)).toAlignedRect() &
+                           QRect(QPoint(0, 0), scaled);
+    const QImage part = document->pageRegion(page, scaled, unturned);
+    return part.isNull() ? part : part.transformed(turn, Qt::FastTransformation);
+  };
+}
+
+bool PictureShowDlg::buildScene(const PageToShow &shown, int page) {
+  QImage image;
+  QSize size = shown.scaledSize;
+  if (shown.whole) {
+    if (shown.whole->isNull()) return false;
+    image = *shown.whole;
+    if (rotation_ != 0) {
+      QTransform matrix;
+      matrix.rotate(rotation_);
+      image = shown.whole->transformed(matrix, Qt::FastTransformation);
+    }
+    size = image.size();
+  } else if (size.isEmpty()) {
+    return false;
+  } else if (rotation_ % 180 != 0) {
+    size.transpose();
   }
+  const QPixmap pixmap = shown.whole ? QPixmap::fromImage(image) : QPixmap();
+  if (shown.whole && pixmap.isNull()) return false;
+
   scene_ = new QGraphicsScene();
-  item_ = new ImageWidget(QPixmap::fromImage(image), this, ctrl_held_);
+  item_ = shown.whole ? new ImageWidget(pixmap, this, ctrl_held_)
+                      : new ImageWidget(size, regionSource(page, shown.scaledSize), this,
+                                        ctrl_held_);
   item_->setWatermarkText(watermark_);
   // The horizontal bar is shown or hidden first, and the layout settled, so
   // that the page is laid out in the view's final size.
   QScrollBar *bar = ui_.horizontalScrollBar;
-  const bool wide = !is_image_ && image.width() > ui_.graphicsView->width();
+  const bool wide = !is_image_ && size.width() > ui_.graphicsView->width();
   if (bar->isHidden() == wide) {
     bar->setVisible(wide);
     ui_.verticalLayout->activate();
@@ -103,13 +150,23 @@ void PictureShowDlg::buildScene(const QImage &source) {
   }
   // The anchored point stays put only as far as the page's edges allow:
   // never a gap left of the page or past its right edge.
-  const int horizontalOverflow = std::max(image.width() - viewWidth, 0);
+  const int horizontalOverflow = std::max(size.width() - viewWidth, 0);
   h = std::clamp(h, -horizontalOverflow, 0);
   const int top = std::max(v, 0);
 
-  item_->setPos(image.width() > viewWidth ? (image.width() - viewWidth) / 2 : 0,
-                image.height() > viewHeight ? (image.height() - viewHeight) / 2 : 0);
+  item_->setPos(size.width() > viewWidth ? (size.width() - viewWidth) / 2 : 0,
+                size.height() > viewHeight ? (size.height() - viewHeight) / 2 : 0);
   item_->layoutItem(viewWidth, viewHeight, h, top);
+  // The part in view is drawn now: no memory for it is found out here,
+  // while the previous scale can still be had.
+  const pageview::PageOffsets &at = item_->offsets();
+  if (!item_->prepare(QRect(-at.horizontalOffset(), at.topOffset(), viewWidth, viewHeight))) {
+    delete item_;
+    delete scene_;
+    item_ = nullptr;
+    scene_ = nullptr;
+    return false;
+  }
 
   scene_->addItem(item_);
   scene_->setSceneRect(-(viewWidth / 2), -(viewHeight / 2), viewWidth, viewHeight);
@@ -121,13 +178,14 @@ void PictureShowDlg::buildScene(const QImage &source) {
 
   if (wide) {
     horizontal_bar_handler_on_ = false;
-    bar->setRange(0, image.width() - viewWidth);
+    bar->setRange(0, size.width() - viewWidth);
     bar->setPageStep(viewWidth);
     bar->setValue(-item_->offsets().horizontalOffset());
     horizontal_bar_handler_on_ = true;
     item_->syncHorizontalBar();
   }
   qDebug() << "Current Scale" << scale_;
+  return true;
 }
 
 void PictureShowDlg::showNoPageMessage() {

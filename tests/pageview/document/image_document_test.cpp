@@ -203,3 +203,20 @@ TEST_F(ImageScaling, DecodedImageIsKeptWhileCopiesAreMade) {
   ASSERT_NE(picture->pageSizeImage(0), nullptr);
   EXPECT_TRUE(samePixels(*picture->pageSizeImage(0), testPattern()));
 }
+
+// A part of an image at three times its size: every source pixel becomes
+// a 3 x 3 block, found where the whole scaled copy has it.
+TEST_F(ImageScaling, RegionShowsThePixelsBehindIt) {
+  auto picture = openProtected(encoded(testPattern(), "png"));
+  const QSize scaled(21, 15);
+  for (const QRect region : {QRect(0, 0, 21, 15), QRect(3, 6, 9, 6), QRect(18, 12, 3, 3)}) {
+    const QImage part = picture->pageRegion(0, scaled, region);
+    ASSERT_EQ(part.size(), region.size());
+    for (int y = 1; y < region.height(); y += 3)
+      for (int x = 1; x < region.width(); x += 3)
+        EXPECT_EQ(part.pixel(x, y),
+                  testPattern().pixel((region.x() + x) / 3, (region.y() + y) / 3))
+            << x << "," << y;
+  }
+  EXPECT_TRUE(picture->pageRegion(0, scaled, QRect(20, 0, 2, 2)).isNull());
+}
