@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr int kRenderFlags = FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;  // 0x14
+// Annotations and form fields are drawn as their appearances say, read
+// only: the form is never handed any input.
+constexpr int kRenderFlags = FPDF_ANNOT | FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;
 constexpr FPDF_DWORD kTransparent = 0x00000000;
 constexpr FPDF_DWORD kOpaqueWhite = 0xFFFFFFFF;
 constexpr int kMaxSide = 2147483647;  // a row of width * 4 bytes must fit an int
@@ -61,6 +63,23 @@ std::unique_ptr<QImage> transparentImage(int width, int height) {
                                   QImage::Format_RGBA8888, &unmap, mapping);
 }
 
+// A loaded page known to the document's form for as long as it is drawn.
+class PageInForm {
+ public:
+  PageInForm(FPDF_PAGE page, FPDF_FORMHANDLE form) : page_(page), form_(form) {
+    if (form_) FORM_OnAfterLoadPage(page_, form_);
+  }
+  ~PageInForm() {
+    if (form_) FORM_OnBeforeClosePage(page_, form_);
+  }
+  PageInForm(const PageInForm &) = delete;
+  PageInForm &operator=(const PageInForm &) = delete;
+
+ private:
+  FPDF_PAGE page_;
+  FPDF_FORMHANDLE form_;
+};
+
 }  // namespace
 
 QImage *PdfPicture::pageSizeImage(int page) {
@@ -91,6 +110,7 @@ QImage *PdfPicture::pageImage(int page, int width, int height) {
 bool PdfPicture::drawPage(void *pixels, int stride, QSize scaledSize, QRect region, int page) {
   PdfiumPage handle(FPDF_LoadPage(document_, page));
   if (!handle) return false;
+  const PageInForm inForm(handle.get(), form_);
   const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
   PdfiumBitmap bitmap(FPDFBitmap_CreateEx(region.width(), region.height(),
                                           alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx, pixels,
@@ -103,6 +123,9 @@ bool PdfPicture::drawPage(void *pixels, int stride, QSize scaledSize, QRect regi
   // the region, and the pixels are those of the whole page's render.
   FPDF_RenderPageBitmap(bitmap.get(), handle.get(), -region.x(), -region.y(),
                         scaledSize.width(), scaledSize.height(), 0, kRenderFlags);
+  if (form_)
+    FPDF_FFLDraw(form_, bitmap.get(), handle.get(), -region.x(), -region.y(), scaledSize.width(),
+                 scaledSize.height(), 0, kRenderFlags);
   return true;
 }
 

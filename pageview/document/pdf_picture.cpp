@@ -83,6 +83,8 @@ void PdfPicture::InitFile(const QString &path) {
     return;
   }
   qDebug("FPDF_LoadCustomDocument successed");
+  formInfo_.version = 1;
+  form_ = FPDFDOC_InitFormFillEnvironment(document_, &formInfo_);
   pageCount_ = std::max(FPDF_GetPageCount(document_), 0);
   if (pageCount_ == 0) setOpenFailure(pageview::DocumentFailure::damaged);
   qDebug("FPDF_LoadPage invoked successed");
@@ -104,6 +106,8 @@ bool PdfPicture::deciphersToPdf(std::uint64_t length) {
 }
 
 void PdfPicture::closeDocument() {
+  if (form_) FPDFDOC_ExitFormFillEnvironment(form_);
+  form_ = nullptr;
   if (document_) FPDF_CloseDocument(document_);
   document_ = nullptr;
   pageCount_ = 0;

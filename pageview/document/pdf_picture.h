@@ -55,7 +55,8 @@ class PdfPicture : public Picture {
   // The page rendered by PDFium at exactly width x height pixels,
   // QImage::Format_RGBA8888 over a pixel buffer the document owns. Pages
   // with transparency start from a transparent background, others from
-  // opaque white.
+  // opaque white. Annotations and filled form fields are drawn as their
+  // appearances say; nothing is editable.
   QImage *pageImage(int page, int width, int height) override;
   // Rendered by PDFium clipped to the region: only the region's pixels
   // are ever allocated and drawn, and they equal those of pageImage.
@@ -101,6 +102,8 @@ class PdfPicture : public Picture {
   std::unique_ptr<QImage> scaled_;
   FPDF_FILEACCESS fileAccess_{};  // read by PDFium for the document's life
   FPDF_DOCUMENT document_ = nullptr;
+  FPDF_FORMFILLINFO formInfo_{};  // read by PDFium while form_ exists
+  FPDF_FORMHANDLE form_ = nullptr;  // draws the form fields
   int pageCount_ = 0;
   std::optional<PdfiumLibrary> library_;  // held from opening to destruction
 };

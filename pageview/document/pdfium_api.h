@@ -45,6 +45,7 @@ typedef struct {
 } FPDF_FILEACCESS;
 
 // FPDF_RenderPageBitmap flags.
+#define FPDF_ANNOT 0x01               // draw annotations' appearances (not form fields)
 #define FPDF_NO_NATIVETEXT 0x04       // no platform text rendering calls
 #define FPDF_REVERSE_BYTE_ORDER 0x10  // R, G, B, A in memory instead of B, G, R, A
 
@@ -108,6 +109,33 @@ void *FPDFBitmap_GetBuffer(FPDF_BITMAP bitmap);
 void FPDF_RenderPageBitmap(FPDF_BITMAP bitmap, FPDF_PAGE page, int start_x, int start_y,
                            int size_x, int size_y, int rotate, int flags);
 void FPDFBitmap_Destroy(FPDF_BITMAP bitmap);
+
+// Form fields. A document's interactive form is drawn through a form
+// handle; without one, FPDF_ANNOT draws every annotation but the fields.
+typedef void *FPDF_FORMHANDLE;
+// The embedder's callbacks, version 1 layout: the version, then fifteen
+// callbacks (release, invalidate, selection, cursor, timers, local time,
+// change, page look-ups, rotation, named actions, focus, URI and go-to
+// actions) and the JavaScript platform. Any may be null: PDFium checks each
+// before calling it, and the viewer needs none, since it never hands the
+// form any input (nothing is editable) and runs no JavaScript.
+typedef struct {
+  int version;  // 1
+  void *callbacks[15];
+  void *m_pJsPlatform;
+} FPDF_FORMFILLINFO;
+// The form handle of document; formInfo must outlive it. Null on failure.
+FPDF_FORMHANDLE FPDFDOC_InitFormFillEnvironment(FPDF_DOCUMENT document,
+                                                FPDF_FORMFILLINFO *formInfo);
+// Releases it; before the document is closed.
+void FPDFDOC_ExitFormFillEnvironment(FPDF_FORMHANDLE hHandle);
+// Tell the form a page was loaded / is about to be closed.
+void FORM_OnAfterLoadPage(FPDF_PAGE page, FPDF_FORMHANDLE hHandle);
+void FORM_OnBeforeClosePage(FPDF_PAGE page, FPDF_FORMHANDLE hHandle);
+// Draws the page's form fields into bitmap, placed as FPDF_RenderPageBitmap
+// places the page (same rectangle, rotation and flags), after it.
+void FPDF_FFLDraw(FPDF_FORMHANDLE hHandle, FPDF_BITMAP bitmap, FPDF_PAGE page, int start_x,
+                  int start_y, int size_x, int size_y, int rotate, int flags);
 
 }  // extern "C"
 

@@ -225,3 +225,22 @@ TEST_F(PdfRendering, RegionIsTheSamePartOfTheWholePage) {
     EXPECT_TRUE(document->pageRegion(9, scaled, QRect(0, 0, 5, 5)).isNull());
   }
 }
+
+// A filled form field and a stamp are drawn from their appearances, in the
+// whole page and in any part of it.
+TEST_F(PdfRendering, FormFieldsAndStampsAreDrawn) {
+  auto document = open("annotated.pdf");
+  const QSize scaled(612 * 2, 792 * 2);  // 2 pixels a point
+  const QImage *whole = document->pageImage(0, scaled.width(), scaled.height());
+  ASSERT_NE(whole, nullptr);
+  // Centres of the field and the stamp, from the page's top-left corner.
+  const QPoint field(2 * 172, 2 * (792 - 520));
+  const QPoint stamp(2 * 350, 2 * (792 - 520));
+  EXPECT_EQ(whole->pixelColor(field), QColor(0, 0, 255));
+  EXPECT_EQ(whole->pixelColor(stamp), QColor(255, 0, 0));
+  const QRect part(field - QPoint(50, 50), QSize(500, 100));
+  const QImage drawn = document->pageRegion(0, scaled, part);
+  ASSERT_FALSE(drawn.isNull());
+  EXPECT_EQ(drawn.pixelColor(field - part.topLeft()), QColor(0, 0, 255));
+  EXPECT_EQ(drawn.pixelColor(stamp - part.topLeft()), QColor(255, 0, 0));
+}
