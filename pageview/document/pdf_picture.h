@@ -61,6 +61,13 @@ class PdfPicture : public Picture {
   // Rendered by PDFium clipped to the region: only the region's pixels
   // are ever allocated and drawn, and they equal those of pageImage.
   QImage pageRegion(int page, QSize scaledSize, QRect region) override;
+  // Through PDFium's text of the page: what a reader sees, in the order
+  // PDFium reads it (CJK text too).
+  std::vector<pageview::TextMatch> findText(int page, const QString &text,
+                                            QSize scaledSize) override;
+  // The outline through PDFium's bookmarks. A damaged outline that loops
+  // or runs deeper than 64 levels or past 100000 entries is cut there.
+  std::vector<pageview::OutlineEntry> outline() override;
   // The last page rendered by pageImage, scaled to width x height.
   QImage *scaledRender(int width, int height) override;
   // Pages PDFium reports; 0 when nothing is open.

@@ -118,6 +118,13 @@ QImage Picture::pageRegion(int /*page*/, QSize scaledSize, QRect region) {
   return part;
 }
 
+std::vector<pageview::TextMatch> Picture::findText(int /*page*/, const QString & /*text*/,
+                                                   QSize /*scaledSize*/) {
+  return {};
+}
+
+std::vector<pageview::OutlineEntry> Picture::outline() { return {}; }
+
 QImage *Picture::scaledRender(int /*width*/, int /*height*/) { return nullptr; }
 
 int Picture::pageCount() const { return 1; }

@@ -28,6 +28,7 @@
 #include <memory>
 
 #include "document_failure.h"
+#include "document_navigation.h"
 
 #include <QImage>
 #include <QRect>
@@ -57,6 +58,13 @@ class Picture {
   // by value and owned by the caller; null when the region cannot be drawn
   // (nothing to show, a region outside the page, or no memory for it).
   virtual QImage pageRegion(int page, QSize scaledSize, QRect region);
+  // Where text occurs on the page, case ignored, each match's rectangles in
+  // pixels of the page shown at scaledSize; in reading order. Images have
+  // no text.
+  virtual std::vector<pageview::TextMatch> findText(int page, const QString &text,
+                                                    QSize scaledSize);
+  // The document's bookmarks; none for an image.
+  virtual std::vector<pageview::OutlineEntry> outline();
   // A scaled copy of the last page rendered by pageImage; images have none.
   virtual QImage *scaledRender(int width, int height);
   // 1 for an image, also when it could not be decoded: ask isEmpty.
