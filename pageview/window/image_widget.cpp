@@ -76,8 +76,36 @@ void ImageWidget::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
   } else {
     painter->drawPixmap(corner, pixmap_);
   }
+  for (const std::vector<QRect> *rects : {&highlights_, &current_}) {
+    const QColor colour = rects == &current_ ? QColor(255, 120, 0, 110) : QColor(255, 215, 0, 90);
+    for (const QRect &rect : *rects) painter->fillRect(rect.translated(corner), colour);
+  }
   pageview::paintWatermark(*painter, page_size_, watermark_, option->exposedRect);
   syncHorizontalBar();
+}
+
+void ImageWidget::setHighlights(std::vector<QRect> matches, std::vector<QRect> current) {
+  highlights_ = std::move(matches);
+  current_ = std::move(current);
+  update();
+}
+
+void ImageWidget::bringIntoView(QRect rect) {
+  const QSize view = offsets_.viewSize();
+  if (offsets_.verticalOverflow() > 0) {
+    const int top = std::clamp(rect.center().y() - view.height() / 2, 0,
+                               offsets_.verticalOverflow());
+    const int by = top - offsets_.topOffset();
+    if (by > 0) scrollDown(true, by);
+    if (by < 0) scrollUp(true, -by);
+  }
+  if (offsets_.wider()) {
+    const int left = std::clamp(rect.center().x() - view.width() / 2, 0,
+                                offsets_.horizontalOverflow());
+    const int by = left + offsets_.horizontalOffset();
+    if (by > 0) scrollRightStep(by);
+    if (by < 0) scrollLeftStep(-by);
+  }
 }
 
 void ImageWidget::layoutItem(int viewWidth, int viewHeight, int horizontal, int top) {

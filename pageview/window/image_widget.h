@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QRect>
 #include <functional>
+#include <vector>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointF>
@@ -35,6 +36,15 @@ class ImageWidget : public QGraphicsItem {
   // first paint. False when it cannot be drawn (no memory for it).
   bool prepare(QRect visible);
   QSize pageSize() const { return page_size_; }
+
+  // Search matches on this page (page pixels), drawn over it; the current
+  // match stands out.
+  void setHighlights(std::vector<QRect> matches, std::vector<QRect> current);
+  const std::vector<QRect> &highlights() const { return highlights_; }
+  const std::vector<QRect> &currentHighlight() const { return current_; }
+  // Scrolls the page (never turning it) so that rect (page pixels) is in
+  // view, as near the view's middle as the page's edges allow.
+  void bringIntoView(QRect rect);
 
   QRectF boundingRect() const override;
   void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
@@ -94,6 +104,8 @@ class ImageWidget : public QGraphicsItem {
   RegionSource source_;  // set for a page drawn part by part
   QImage region_;        // the part held, at region_rect_ of the page
   QRect region_rect_;
+  std::vector<QRect> highlights_;
+  std::vector<QRect> current_;
   QPointF press_position_;
   pageview::PageOffsets offsets_;
   PictureShowDlg *window_;

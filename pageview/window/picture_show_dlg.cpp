@@ -19,6 +19,7 @@
 
 #include "document/pdf_picture.h"
 #include "document/picture.h"
+#include "document_search.h"
 #include "image_widget.h"
 #include "scale_menu.h"
 #include "scale_model.h"
@@ -49,6 +50,7 @@ PictureShowDlg::PictureShowDlg(const QByteArray &path, QWidget *parent, const un
     scale_menu_ = pageview::buildScaleMenu(this, this, SLOT(onTaskBoxContextMenuEvent()));
   }
   ui_.graphicsView->viewport()->installEventFilter(this);
+  setUpNavigation();
   QMetaObject::connectSlotsByName(this);
 }
 
@@ -64,6 +66,7 @@ void PictureShowDlg::openDocument() {
   discardScene();
   // One PDF document per process: the old one lets go before the new one
   // opens.
+  search_->stop();
   document_.reset();
   if (is_image_)
     document_ = std::make_unique<Picture>(path_, key, nonce, variant_);
@@ -74,6 +77,7 @@ void PictureShowDlg::openDocument() {
   page_shown_ = false;
   open_failure_ = pageview::DocumentFailure::none;
   if (page_count_ == 0) noteOpenFailure(document_->openFailure());
+  fillOutline();
   showPage(0);
   if (page_count_ > 1) {
     ui_.verticalScrollBar->setRange(0, page_count_ - 1);

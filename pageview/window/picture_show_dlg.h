@@ -29,6 +29,11 @@ class QImage;
 class QMenu;
 class QScrollBar;
 class QTouchEvent;
+class QTreeWidget;
+namespace pageview {
+class DocumentSearch;
+class SearchBar;
+}  // namespace pageview
 
 class PictureShowDlg : public QWidget {
   Q_OBJECT
@@ -75,6 +80,12 @@ class PictureShowDlg : public QWidget {
   // Why the document never showed a page; none once one was shown.
   pageview::DocumentFailure openFailure() const { return open_failure_; }
   bool documentNeverOpened() const { return open_failure_ != pageview::DocumentFailure::none; }
+
+  // Opens the search row (Ctrl+F); PDF documents only.
+  void openSearch();
+  pageview::SearchBar *searchBar() const { return search_bar_; }
+  const pageview::DocumentSearch &search() const { return *search_; }
+  QTreeWidget *outlinePanel() const { return outline_; }
 
   // Return in the page box; there is no go-to button, so this is not a
   // slot (connecting slots by name would look for one).
@@ -135,6 +146,18 @@ class PictureShowDlg : public QWidget {
   QSizeF viewSizeForFit() const;
   void noteOpenFailure(pageview::DocumentFailure failure);
 
+  // Search, outline and keys (picture_show_dlg_navigation.cpp).
+  void setUpNavigation();
+  void fillOutline();
+  void goToPage(int page);
+  void showWholePage();
+  void searchFor(const QString &text);
+  void searchProgressed();
+  // To the next (1) or previous (-1) match, turning pages as needed; a
+  // match in pages not searched yet is gone to once it is found.
+  void stepMatch(int direction);
+  void applyHighlights();
+
   // Page pipeline state.
   float scale_ = 0.0f;
   float previous_scale_ = 0.0f;
@@ -171,6 +194,11 @@ class PictureShowDlg : public QWidget {
   bool showing_message_ = false;
   pageview::DocumentFailure open_failure_ = pageview::DocumentFailure::none;
   bool page_shown_ = false;
+  pageview::SearchBar *search_bar_ = nullptr;
+  pageview::DocumentSearch *search_ = nullptr;
+  int current_match_ = -1;
+  int pending_step_ = 0;
+  QTreeWidget *outline_ = nullptr;
 };
 
 #endif

@@ -1,5 +1,6 @@
 // The page pipeline: the scale for a page, its image and the scene that
 // shows it.
+#include <QApplication>
 #include <QDebug>
 #include <QFont>
 #include <QGraphicsScene>
@@ -13,9 +14,11 @@
 #include <algorithm>
 
 #include "document/picture.h"
+#include "document_search.h"
 #include "image_widget.h"
 #include "picture_show_dlg.h"
 #include "scale_model.h"
+#include "search_bar.h"
 
 using pageview::ScaleRequest;
 
@@ -171,7 +174,8 @@ bool PictureShowDlg::buildScene(const PageToShow &shown, int page) {
   scene_->addItem(item_);
   scene_->setSceneRect(-(viewWidth / 2), -(viewHeight / 2), viewWidth, viewHeight);
   ui_.graphicsView->setScene(scene_);
-  ui_.graphicsView->setFocus();
+  // Stepping through search matches keeps the cursor in the search text.
+  if (!search_bar_->isAncestorOf(QApplication::focusWidget())) ui_.graphicsView->setFocus();
   scene_->setFocusItem(item_, Qt::OtherFocusReason);
   ui_.graphicsView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ui_.graphicsView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -184,6 +188,7 @@ bool PictureShowDlg::buildScene(const PageToShow &shown, int page) {
     horizontal_bar_handler_on_ = true;
     item_->syncHorizontalBar();
   }
+  applyHighlights();
   qDebug() << "Current Scale" << scale_;
   return true;
 }
