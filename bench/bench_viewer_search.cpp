@@ -75,13 +75,12 @@ std::size_t search_peer(FPDF_DOCUMENT document, const std::u16string &text) {
   const int pages = FPDF_GetPageCount(document);
   for (int page = 0; page < pages; ++page) {
     PdfiumPage handle(FPDF_LoadPage(document, page));
-    FPDF_TEXTPAGE textPage = handle ? FPDFText_LoadPage(handle.get()) : nullptr;
-    if (!textPage) continue;
-    FPDF_SCHHANDLE found =
-        FPDFText_FindStart(textPage, reinterpret_cast<FPDF_WIDESTRING>(text.c_str()), 0, 0);
-    while (found && FPDFText_FindNext(found)) ++matches;
-    if (found) FPDFText_FindClose(found);
-    FPDFText_ClosePage(textPage);
+    PdfiumTextPage textPage(handle ? FPDFText_LoadPage(handle.get()) : nullptr);
+    PdfiumSearch found(textPage ? FPDFText_FindStart(textPage.get(),
+                                                     reinterpret_cast<FPDF_WIDESTRING>(text.c_str()),
+                                                     0, 0)
+                                : nullptr);
+    while (found && FPDFText_FindNext(found.get())) ++matches;
   }
   return matches;
 }

@@ -6,16 +6,6 @@
 
 namespace {
 
-struct TextPageCloser {
-  void operator()(fpdf_textpage_t__ *text) const { FPDFText_ClosePage(text); }
-};
-using TextPage = std::unique_ptr<fpdf_textpage_t__, TextPageCloser>;
-
-struct SearchCloser {
-  void operator()(fpdf_schhandle_t__ *search) const { FPDFText_FindClose(search); }
-};
-using Search = std::unique_ptr<fpdf_schhandle_t__, SearchCloser>;
-
 // No more matches are collected on one page: a one-letter search of a
 // dense page would otherwise hold tens of thousands of rectangles.
 constexpr std::size_t kMostMatchesPerPage = 5000;
@@ -27,11 +17,11 @@ std::vector<pageview::TextMatch> PdfPicture::findText(int page, const QString &t
   std::vector<pageview::TextMatch> matches;
   if (!hasPage(page) || text.isEmpty() || scaledSize.isEmpty()) return matches;
   PdfiumPage handle(FPDF_LoadPage(document_, page));
-  TextPage textPage(handle ? FPDFText_LoadPage(handle.get()) : nullptr);
+  PdfiumTextPage textPage(handle ? FPDFText_LoadPage(handle.get()) : nullptr);
   if (!textPage) return matches;
   // UTF-16, as PDFium takes it (QString's own, on little-endian machines).
   const std::u16string wanted = text.toStdU16String();
-  Search search(FPDFText_FindStart(textPage.get(),
+  PdfiumSearch search(FPDFText_FindStart(textPage.get(),
                                    reinterpret_cast<FPDF_WIDESTRING>(wanted.c_str()), 0, 0));
   if (!search) return matches;
   while (FPDFText_FindNext(search.get()) && matches.size() < kMostMatchesPerPage) {

@@ -107,7 +107,7 @@ void XConnection::close_window(unsigned long window) {
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display_, window, False, NoEventMask, &event);
-  XFlush(display_);
+  XSync(display_, False);
 }
 
 }  // namespace xvfb_test

@@ -72,12 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(PageKeys, ActOnTheView) {
   window->form().lineEdit->setText(QStringLiteral("5"));
   QTest::keyClick(window->form().lineEdit, Qt::Key_Return);
-  window->form().lineEditScale->setText(QStringLiteral("150%"));
-  QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+  window_test::typeScale(*window, QStringLiteral("150%"));
   // A whole page in view, so that Space turns pages.
   if (GetParam().key == Qt::Key_Space) {
-    window->form().lineEditScale->setText(QStringLiteral("50%"));
-    QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+    window_test::typeScale(*window, QStringLiteral("50%"));
   }
   window->form().graphicsView->setFocus();
   press(GetParam().key, GetParam().modifiers);
@@ -86,8 +84,7 @@ TEST_P(PageKeys, ActOnTheView) {
 }
 
 TEST_F(LongDocument, CtrlZeroFitsTheWholePageAndCtrlGTakesToThePageBox) {
-  window->form().lineEditScale->setText(QStringLiteral("400%"));
-  QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+  window_test::typeScale(*window, QStringLiteral("400%"));
   window->form().graphicsView->setFocus();
   press(Qt::Key_0, Qt::ControlModifier);
   const QSize view = window->form().graphicsView->size();

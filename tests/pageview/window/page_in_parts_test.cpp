@@ -52,8 +52,7 @@ TEST_P(ImageInParts, ViewShowsThePixelsUnderIt) {
   auto window = window_test::openWindow(scratch.path("pic"), true);
   for (int press = 0; press < GetParam().presses; ++press)
     QTest::mouseClick(window->form().Btn_Rolate, Qt::LeftButton);
-  window->form().lineEditScale->setText(QStringLiteral("800%"));
-  QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+  window_test::typeScale(*window, QStringLiteral("800%"));
   ASSERT_EQ(window->scale(), 8.0f);
   const ImageWidget *item = window->pageItem();
   ASSERT_NE(item, nullptr);
@@ -104,8 +103,7 @@ TEST(PdfInParts, PosterAtEightHundredPercentShowsThePage) {
   folio_test::ScratchDir scratch;
   window_test::writeProtectedPdf(scratch.path("poster.pdf"), 1, 2268, 4032);
   auto window = window_test::openWindow(scratch.path("poster.pdf"), false);
-  window->form().lineEditScale->setText(QStringLiteral("800%"));
-  QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+  window_test::typeScale(*window, QStringLiteral("800%"));
   ASSERT_EQ(window->scale(), 8.0f);
   ASSERT_NE(window->pageItem(), nullptr);
   EXPECT_TRUE(window->pageItem()->pixmap().isNull());

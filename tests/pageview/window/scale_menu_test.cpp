@@ -44,11 +44,7 @@ class ScaleMenu : public ::testing::Test {
     window = window_test::openWindow(scratch.path("doc.pdf"), false);
     ASSERT_NE(window->scaleMenu(), nullptr);
   }
-  void typeScale(const QString &text) {
-    QLineEdit *box = window->form().lineEditScale;
-    box->setText(text);
-    QTest::keyClick(box, Qt::Key_Return);
-  }
+  void typeScale(const QString &text) { window_test::typeScale(*window, text); }
   folio_test::ScratchDir scratch;
   std::unique_ptr<PictureShowDlg> window;
 };
@@ -122,8 +118,7 @@ TEST(WholePageAfterZoom, FitsTheViewWithoutTheScrollBar) {
   folio_test::ScratchDir scratch;
   window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 1000, 1000);
   auto window = window_test::openWindow(scratch.path("doc.pdf"), false);
-  window->form().lineEditScale->setText(QStringLiteral("400%"));
-  QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+  window_test::typeScale(*window, QStringLiteral("400%"));
   ASSERT_FALSE(window->form().horizontalScrollBar->isHidden());
   entryWithData(*window->scaleMenu(), 16)->trigger();
   EXPECT_TRUE(window->form().horizontalScrollBar->isHidden());

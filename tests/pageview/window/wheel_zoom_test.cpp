@@ -148,8 +148,7 @@ TEST(NarrowTallPage, WheelOverTheGreyAreaScrollsOneStep) {
   folio_test::ScratchDir scratch;
   window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 400, 1600);
   auto window = window_test::openWindow(scratch.path("doc.pdf"), false);
-  window->form().lineEditScale->setText(QStringLiteral("125%"));
-  QTest::keyClick(window->form().lineEditScale, Qt::Key_Return);
+  window_test::typeScale(*window, QStringLiteral("125%"));
   ASSERT_EQ(window->scale(), 1.25f);
   const QRect viewport = window->form().graphicsView->viewport()->rect();
   ASSERT_LT(window->pageItem()->pixmap().width() + 10, viewport.width());
