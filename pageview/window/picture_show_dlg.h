@@ -118,10 +118,11 @@ class PictureShowDlg : public QWidget {
 
  private:
   // The page to show at the scale computeScale chose: the whole page
-  // rendered, or (whole null) only its size, to be drawn part by part.
+  // rendered, or (inParts) only its size, to be drawn part by part.
   struct PageToShow {
     QImage *whole = nullptr;
     QSize scaledSize;
+    bool inParts = false;
   };
 
   bool hasPages() const;
@@ -133,6 +134,8 @@ class PictureShowDlg : public QWidget {
   // Drops the scene and the page item. They are deleted later, not now: a
   // page item may be rebuilding the view from inside its own event handler.
   void discardScene();
+  // Lets go of a scene that is no longer shown.
+  void releaseScene(QGraphicsScene *scene);
   void updatePageDisplay(int page);
   void updateScaleMenuChecks();
   void clearAnchors();
@@ -194,6 +197,7 @@ class PictureShowDlg : public QWidget {
   bool showing_message_ = false;
   pageview::DocumentFailure open_failure_ = pageview::DocumentFailure::none;
   bool page_shown_ = false;
+  int shown_page_ = -1;  // the page the page item shows
   pageview::SearchBar *search_bar_ = nullptr;
   pageview::DocumentSearch *search_ = nullptr;
   int current_match_ = -1;

@@ -27,24 +27,41 @@ void PictureShowDlg::showPage(int page) {
     zoom_in_request_ = false;
     return;
   }
-  const bool wasShowing = item_ != nullptr;
+  // What is shown now stays until the new view is built: with no memory
+  // for a new scale of the same page, it is kept as it is.
+  QGraphicsScene *const shownScene = scene_;
+  ImageWidget *const shownItem = item_;
   const float shownScale = scale_;
-  discardScene();
-  bool built = hasPages() && buildScene(computeScale(page), page);
+  const float shownPreviousScale = previous_scale_;
+  const QSize shownSize(scaled_width_, scaled_height_);
+  const bool barHidden = ui_.horizontalScrollBar->isHidden();
+  scene_ = nullptr;
+  item_ = nullptr;
+  const bool built = hasPages() && buildScene(computeScale(page), page);
   // A request that found no page must not linger until the next build.
   zoom_in_request_ = false;
   zoom_out_request_ = false;
-  if (!built && hasPages() && wasShowing && scale_ != shownScale) {
-    // No memory for the new scale: the page stays at the one it had.
+  if (!built && shownItem && page == shown_page_ && scale_ != shownScale) {
     qDebug() << "zoom to" << pageview::percentageText(scale_)
              << "failed: not enough memory; the view stays at"
              << pageview::percentageText(shownScale);
+    scene_ = shownScene;
+    item_ = shownItem;
+    scale_ = shownScale;
+    previous_scale_ = shownPreviousScale;
+    scaled_width_ = shownSize.width();
+    scaled_height_ = shownSize.height();
     anchored_zoom_ = false;
     clearAnchors();
-    ui_.lineEditScale->setText(pageview::percentageText(shownScale));
-    built = buildScene(computeScale(page), page);
+    ui_.horizontalScrollBar->setHidden(barHidden);
+    ui_.verticalLayout->activate();
+    ui_.lineEditScale->setText(pageview::percentageText(scale_));
+    return;
   }
+  releaseScene(shownScene);
   if (built) {
+    showing_message_ = false;
+    shown_page_ = page;
     ui_.lineEditScale->setText(pageview::percentageText(scale_));
     page_shown_ = true;
   } else {
@@ -88,8 +105,10 @@ PictureShowDlg::PageToShow PictureShowDlg::computeScale(int page) {
   const QSize scaled(scaled_width_, scaled_height_);
   if (scaled.isEmpty()) return {};
   // A large page is drawn part by part as the view shows it, never whole.
-  if (!pageview::holdsWholePage(scaled)) return {nullptr, scaled};
-  return {document_->pageImage(page, scaled_width_, scaled_height_), scaled};
+  if (!pageview::holdsWholePage(scaled)) return {nullptr, scaled, true};
+  QImage *whole = document_->pageImage(page, scaled_width_, scaled_height_);
+  // Without memory to hold it whole, the page may still be drawn in parts.
+  return {whole, scaled, whole == nullptr};
 }
 
 ImageWidget::RegionSource PictureShowDlg::regionSource(int page, QSize scaled) const {
@@ -111,8 +130,8 @@ ImageWidget::RegionSource PictureShowDlg::regionSource(int page, QSize scaled) c
 bool PictureShowDlg::buildScene(const PageToShow &shown, int page) {
   QImage image;
   QSize size = shown.scaledSize;
-  if (shown.whole) {
-    if (shown.whole->isNull()) return false;
+  if (!shown.inParts) {
+    if (!shown.whole || shown.whole->isNull()) return false;
     image = *shown.whole;
     if (rotation_ != 0) {
       QTransform matrix;
@@ -125,13 +144,13 @@ bool PictureShowDlg::buildScene(const PageToShow &shown, int page) {
   } else if (rotation_ % 180 != 0) {
     size.transpose();
   }
-  const QPixmap pixmap = shown.whole ? QPixmap::fromImage(image) : QPixmap();
-  if (shown.whole && pixmap.isNull()) return false;
+  const QPixmap pixmap = shown.inParts ? QPixmap() : QPixmap::fromImage(image);
+  if (!shown.inParts && pixmap.isNull()) return false;
 
   scene_ = new QGraphicsScene();
-  item_ = shown.whole ? new ImageWidget(pixmap, this, ctrl_held_)
-                      : new ImageWidget(size, regionSource(page, shown.scaledSize), this,
-                                        ctrl_held_);
+  item_ = shown.inParts ? new ImageWidget(size, regionSource(page, shown.scaledSize), this,
+                                          ctrl_held_)
+                        : new ImageWidget(pixmap, this, ctrl_held_);
   item_->setWatermarkText(watermark_);
   // The horizontal bar is shown or hidden first, and the layout settled, so
   // that the page is laid out in the view's final size.
@@ -212,11 +231,16 @@ void PictureShowDlg::showNoPageMessage() {
 }
 
 void PictureShowDlg::discardScene() {
-  ui_.graphicsView->setScene(nullptr);
-  if (scene_) scene_->deleteLater();  // deletes the page item with it
+  releaseScene(scene_);
   scene_ = nullptr;
   item_ = nullptr;
   showing_message_ = false;
+}
+
+void PictureShowDlg::releaseScene(QGraphicsScene *scene) {
+  if (!scene) return;
+  if (ui_.graphicsView->scene() == scene) ui_.graphicsView->setScene(nullptr);
+  scene->deleteLater();  // deletes the page item with it
 }
 
 QSizeF PictureShowDlg::viewSizeForFit() const {

@@ -1,7 +1,13 @@
 // A page too large to hold whole at its zoom is drawn part by part as the
 // view shows it: what the view shows is the page's pixels at the point
 // under them, after scrolling and turning, and no whole-page image exists.
+// A zoom without memory for it keeps the scale the page had.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
 
 #include <QApplication>
 #include <QGraphicsView>
@@ -9,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "../document/message_capture.h"
 #include "image_widget.h"
 #include "protected_samples.h"
 #include "support/scratch_dir.h"
@@ -115,6 +122,56 @@ TEST(PdfInParts, PosterAtEightHundredPercentShowsThePage) {
     for (int x = 0; x < shown.width(); x += 10)
       if (shown.pixel(x, y) == qRgb(153, 153, 153)) ++grey;
   EXPECT_EQ(grey, 0) << "the view's background shows where the page should be";
+}
+
+}  // namespace
+
+namespace {
+
+// No memory for a zoom: the page stays as it was shown, the log says why,
+// and the controls keep working. The zoom asks for about 28 MiB of page
+// (held whole), or several MiB of it in parts, while the address space is
+// limited to what the process holds plus 2 MiB.
+TEST(ZoomWithoutMemory, KeepsThePreviousScale) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer reserves more address space than any limit this test could set";
+#else
+  folio_test::ScratchDir scratch;
+  window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 612, 792);
+  auto window = window_test::openWindow(scratch.path("doc.pdf"), false);
+  window_test::typeScale(*window, QStringLiteral("100%"));
+  ASSERT_EQ(window->scale(), 1.0f);
+  const double pageBytes = 4.0 * window_test::pagePixels(612) * window_test::pagePixels(792);
+  const int percent = static_cast<int>(100 * std::sqrt((28 << 20) / pageBytes));
+
+  const ImageWidget *shown = window->pageItem();
+  MessageCapture capture;
+  long pages = 0;
+  std::FILE *statm = std::fopen("/proc/self/statm", "r");
+  ASSERT_NE(statm, nullptr);
+  ASSERT_EQ(std::fscanf(statm, "%ld", &pages), 1);
+  std::fclose(statm);
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &previous), 0);
+  rlimit limited = previous;
+  limited.rlim_cur = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (2u << 20);
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+  window_test::typeScale(*window, QStringLiteral("%1%").arg(percent));
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &previous), 0);
+
+  EXPECT_EQ(window->scale(), 1.0f) << "asked for " << percent << " %";
+  EXPECT_EQ(window->form().lineEditScale->text(), QStringLiteral("100%"));
+  ASSERT_EQ(window->pageItem(), shown);
+  EXPECT_EQ(window->form().graphicsView->scene(), window->scene());
+  EXPECT_FALSE(window->showsNoPageMessage());
+  const std::string expected = "zoom to \"" + std::to_string(percent) + "%\" failed: not enough memory";
+  bool logged = false;
+  for (const std::string &text : capture.debugTexts())
+    logged = logged || text.find(expected) != std::string::npos;
+  EXPECT_TRUE(logged) << expected;
+  QTest::mouseClick(window->form().Btn_ZoomIn, Qt::LeftButton);
+  EXPECT_EQ(window->scale(), 1.25f);
+#endif
 }
 
 }  // namespace
