@@ -42,9 +42,9 @@ void PictureShowDlg::showPage(int page) {
   zoom_in_request_ = false;
   zoom_out_request_ = false;
   if (!built && shownItem && page == shown_page_ && scale_ != shownScale) {
-    qDebug() << "zoom to" << pageview::percentageText(scale_)
-             << "failed: not enough memory; the view stays at"
-             << pageview::percentageText(shownScale);
+    qDebug().noquote() << "zoom to" << pageview::percentageText(scale_)
+                       << "failed: not enough memory; the view stays at"
+                       << pageview::percentageText(shownScale);
     scene_ = shownScene;
     item_ = shownItem;
     scale_ = shownScale;
@@ -93,7 +93,10 @@ PictureShowDlg::PageToShow PictureShowDlg::computeScale(int page) {
   if (choice.unscaled) {
     // An image's page-size image is the decoded image itself; a PDF's is
     // blank, so its page is drawn at the page size instead.
-    if (is_image_) return {document_->pageSizeImage(0), pageSize->size()};
+    if (is_image_) {
+      if (!pageview::holdsWholePage(pageSize->size())) return {nullptr, pageSize->size(), true};
+      return {document_->pageSizeImage(0), pageSize->size(), false};
+    }
     scaled_width_ = pageSize->width();
     scaled_height_ = pageSize->height();
   } else {

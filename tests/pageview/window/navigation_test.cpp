@@ -80,7 +80,9 @@ TEST_P(PageKeys, ActOnTheView) {
   window->form().graphicsView->setFocus();
   press(GetParam().key, GetParam().modifiers);
   EXPECT_EQ(window->currentPage(), GetParam().page);
-  if (GetParam().scale > 0) EXPECT_EQ(window->scale(), GetParam().scale);
+  if (GetParam().scale > 0) {
+    EXPECT_EQ(window->scale(), GetParam().scale);
+  }
 }
 
 TEST_F(LongDocument, CtrlZeroFitsTheWholePageAndCtrlGTakesToThePageBox) {

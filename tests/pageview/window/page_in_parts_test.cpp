@@ -135,6 +135,7 @@ namespace {
 // (a death test re-executes this program): memory an earlier test freed
 // would otherwise be handed out again without counting against the limit.
 // Exits 0 when the view was kept, else 1 after saying what went wrong.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 void zoomUnderAnAddressSpaceLimit() {
   const auto fail = [](const std::string &why) {
     std::fprintf(stderr, "%s\n", why.c_str());
@@ -168,7 +169,7 @@ void zoomUnderAnAddressSpaceLimit() {
       window->showsNoPageMessage())
     fail("the page shown was not kept");
   const std::string expected =
-      "zoom to \"" + std::to_string(percent) + "%\" failed: not enough memory";
+      "zoom to " + std::to_string(percent) + "% failed: not enough memory";
   bool logged = false;
   for (const std::string &text : capture.debugTexts())
     logged = logged || text.find(expected) != std::string::npos;
@@ -178,6 +179,7 @@ void zoomUnderAnAddressSpaceLimit() {
   std::fprintf(stderr, "kept the page as it was shown\n");
   std::exit(0);
 }
+#endif
 
 TEST(ZoomWithoutMemory, KeepsThePageAsItWasShown) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
