@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "child_output.h"
 #include "child_process.h"
 #include "ratio_report.h"
 #include "scratch_files.h"
@@ -60,18 +61,7 @@ double file_mib(const std::string &path) {
   return ::stat(path.c_str(), &status) == 0 ? static_cast<double>(status.st_size) / (1 << 20) : 0;
 }
 
-// The number after "key=" in a child's output; NaN when it is missing.
-double reported(const std::string &output, const std::string &key) {
-  const std::string prefix = key + "=";
-  std::size_t at = output.rfind("\n" + prefix);
-  if (at != std::string::npos)
-    ++at;
-  else if (output.compare(0, prefix.size(), prefix) == 0)
-    at = 0;
-  else
-    return NAN;
-  return std::strtod(output.c_str() + at + prefix.size(), nullptr);
-}
+using folio_bench::reported;
 
 // Runs the child; its output, or empty after printing why it failed.
 std::string run_child(const std::vector<std::string> &args, const std::string &log) {

@@ -6,7 +6,7 @@ namespace folio_bench {
 namespace {
 
 // The viewer's flags: R, G, B, A byte order, no platform text calls.
-constexpr int kRenderFlags = FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;
+constexpr int kRenderFlags = FPDF_ANNOT | FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;
 constexpr FPDF_DWORD kOpaqueWhite = 0xFFFFFFFF;
 
 // The page's size in points; empty when it cannot be loaded.

@@ -1,17 +1,28 @@
 #include "document_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QString>
 #include <limits>
 
 DocumentFile openDocumentFile(const QString &path) {
-  DocumentFile file(std::fopen(QFile::encodeName(path).constData(), "rb"));
+  // Opened without blocking and checked before anything else: opening a
+  // named pipe for reading waits for a writer that never comes.
+  const int descriptor =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
   struct stat status {};
-  if (file && (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)))
-    file.reset();
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+      fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(descriptor);
+    return nullptr;
+  }
+  DocumentFile file(fdopen(descriptor, "rb"));
+  if (!file) ::close(descriptor);
   return file;
 }
 

@@ -18,7 +18,8 @@ using DocumentFile = std::unique_ptr<std::FILE, DocumentFileCloser>;
 // Opens path, converted to the local 8-bit encoding as Qt converts file
 // names, for binary reading. Null when it cannot be opened or is not a
 // regular file: a directory or a device opens, but never reads as a
-// document of known size.
+// document of known size, and a named pipe would not even open until
+// something writes to it.
 DocumentFile openDocumentFile(const QString &path);
 
 // The file's size in bytes; -1 when it cannot be had.

@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr int kRenderFlags = FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;  // 0x14
+// Annotations and form fields are drawn as their appearances say, read
+// only: the form is never handed any input.
+constexpr int kRenderFlags = FPDF_ANNOT | FPDF_REVERSE_BYTE_ORDER | FPDF_NO_NATIVETEXT;
 constexpr FPDF_DWORD kTransparent = 0x00000000;
 constexpr FPDF_DWORD kOpaqueWhite = 0xFFFFFFFF;
 constexpr int kMaxSide = 2147483647;  // a row of width * 4 bytes must fit an int
@@ -61,6 +63,23 @@ std::unique_ptr<QImage> transparentImage(int width, int height) {
                                   QImage::Format_RGBA8888, &unmap, mapping);
 }
 
+// A loaded page known to the document's form for as long as it is drawn.
+class PageInForm {
+ public:
+  PageInForm(FPDF_PAGE page, FPDF_FORMHANDLE form) : page_(page), form_(form) {
+    if (form_) FORM_OnAfterLoadPage(page_, form_);
+  }
+  ~PageInForm() {
+    if (form_) FORM_OnBeforeClosePage(page_, form_);
+  }
+  PageInForm(const PageInForm &) = delete;
+  PageInForm &operator=(const PageInForm &) = delete;
+
+ private:
+  FPDF_PAGE page_;
+  FPDF_FORMHANDLE form_;
+};
+
 }  // namespace
 
 QImage *PdfPicture::pageSizeImage(int page) {
@@ -88,11 +107,41 @@ QImage *PdfPicture::pageImage(int page, int width, int height) {
   return renderPage(page, width, height);
 }
 
+bool PdfPicture::drawPage(void *pixels, int stride, QSize scaledSize, QRect region, int page) {
+  PdfiumPage handle(FPDF_LoadPage(document_, page));
+  if (!handle) return false;
+  const PageInForm inForm(handle.get(), form_);
+  const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
+  PdfiumBitmap bitmap(FPDFBitmap_CreateEx(region.width(), region.height(),
+                                          alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx, pixels,
+                                          stride));
+  if (!bitmap) return false;
+  FPDFBitmap_FillRect(bitmap.get(), 0, 0, region.width(), region.height(),
+                      alpha ? kTransparent : kOpaqueWhite);
+  // The whole scaled page placed so that the region falls on the bitmap:
+  // PDFium clips everything to the bitmap, so its work and memory follow
+  // the region, and the pixels are those of the whole page's render.
+  FPDF_RenderPageBitmap(bitmap.get(), handle.get(), -region.x(), -region.y(),
+                        scaledSize.width(), scaledSize.height(), 0, kRenderFlags);
+  if (form_)
+    FPDF_FFLDraw(form_, bitmap.get(), handle.get(), -region.x(), -region.y(), scaledSize.width(),
+                 scaledSize.height(), 0, kRenderFlags);
+  return true;
+}
+
+QImage PdfPicture::pageRegion(int page, QSize scaledSize, QRect region) {
+  if (!hasPage(page) || scaledSize.isEmpty() || region.isEmpty() ||
+      !QRect(QPoint(0, 0), scaledSize).contains(region) || region.width() > kMaxSide / 4)
+    return QImage();
+  QImage part(region.size(), QImage::Format_RGBA8888);
+  if (part.isNull() || !drawPage(part.bits(), part.bytesPerLine(), scaledSize, region, page))
+    return QImage();
+  return part;
+}
+
 QImage *PdfPicture::renderPage(int page, int width, int height) {
   rendered_.reset();
   if (!hasPage(page) || width < 1 || height < 1 || width > kMaxSide / 4) return nullptr;
-  PdfiumPage handle(FPDF_LoadPage(document_, page));
-  if (!handle) return nullptr;
 
   const int stride = width * 4;
   const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
@@ -103,12 +152,8 @@ QImage *PdfPicture::renderPage(int page, int width, int height) {
     if (!renderedPixels_) return nullptr;
     renderedCapacity_ = bytes;
   }
-  const bool alpha = FPDFPage_HasTransparency(handle.get()) != 0;
-  PdfiumBitmap bitmap(FPDFBitmap_CreateEx(width, height, alpha ? FPDFBitmap_BGRA : FPDFBitmap_BGRx,
-                                          renderedPixels_.get(), stride));
-  if (!bitmap) return nullptr;
-  FPDFBitmap_FillRect(bitmap.get(), 0, 0, width, height, alpha ? kTransparent : kOpaqueWhite);
-  FPDF_RenderPageBitmap(bitmap.get(), handle.get(), 0, 0, width, height, 0, kRenderFlags);
+  const QRect whole(0, 0, width, height);
+  if (!drawPage(renderedPixels_.get(), stride, whole.size(), whole, page)) return nullptr;
   rendered_ = std::make_unique<QImage>(renderedPixels_.get(), width, height, stride,
                                        QImage::Format_RGBA8888);
   return rendered_.get();

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include <openssl/crypto.h>
+
 #include "aes.h"
 #include "pdf_shared_source.h"
 
@@ -14,6 +16,7 @@ PdfPicture::PdfPicture(const QString &path, const unsigned char *key, const unsi
                        const QString &variant) {
   if (!key || !nonce) {
     qDebug("input key or iv is nulll");
+    setOpenFailure(pageview::DocumentFailure::missingKey);
     return;
   }
   PdfSharedSource &source = pdfSharedSource();
@@ -45,6 +48,7 @@ void PdfPicture::InitFile(const QString &path) {
   const std::int64_t fileSize = documentFileSize(source.file.get());
   if (!source.file || fileSize < 0) {
     qDebug("open file Failed!");
+    setOpenFailure(pageview::DocumentFailure::fileUnreadable);
     clearPdfSharedSource();
     return;
   }
@@ -61,6 +65,7 @@ void PdfPicture::InitFile(const QString &path) {
                         aes_setkey_enc(&source.keySchedule, source.contentKey, 256) == 0;
   if (!loadable) {
     qDebug("FPDF_LoadCustomDocument failed");
+    setOpenFailure(pageview::DocumentFailure::damaged);
     clearPdfSharedSource();
     return;
   }
@@ -72,16 +77,37 @@ void PdfPicture::InitFile(const QString &path) {
   document_ = FPDF_LoadCustomDocument(&fileAccess_, nullptr);
   if (!document_) {
     qDebug("FPDF_LoadCustomDocument failed");
+    setOpenFailure(deciphersToPdf(length) ? pageview::DocumentFailure::damaged
+                                          : pageview::DocumentFailure::notDeciphered);
     clearPdfSharedSource();
     return;
   }
   qDebug("FPDF_LoadCustomDocument successed");
+  formInfo_.version = 1;
+  form_ = FPDFDOC_InitFormFillEnvironment(document_, &formInfo_);
   pageCount_ = std::max(FPDF_GetPageCount(document_), 0);
+  if (pageCount_ == 0) setOpenFailure(pageview::DocumentFailure::damaged);
   qDebug("FPDF_LoadPage invoked successed");
   pageSizeImage(0);
 }
 
+bool PdfPicture::deciphersToPdf(std::uint64_t length) {
+  // A PDF's header lies within its first 1024 bytes; with a wrong key,
+  // nonce or variant these bytes are noise.
+  static constexpr char kHeader[] = "%PDF-";
+  unsigned char head[1024];
+  const auto size = static_cast<unsigned long>(std::min<std::uint64_t>(length, sizeof head));
+  if (GetCipherBlock(nullptr, 0, head, size) != 1) return false;
+  const char *text = reinterpret_cast<const char *>(head);
+  const bool found =
+      std::search(text, text + size, kHeader, kHeader + sizeof kHeader - 1) != text + size;
+  OPENSSL_cleanse(head, sizeof head);
+  return found;
+}
+
 void PdfPicture::closeDocument() {
+  if (form_) FPDFDOC_ExitFormFillEnvironment(form_);
+  form_ = nullptr;
   if (document_) FPDF_CloseDocument(document_);
   document_ = nullptr;
   pageCount_ = 0;

@@ -31,6 +31,7 @@
 #define PAGEVIEW_DOCUMENT_PDF_PICTURE_H
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <vector>
 #include <optional>
@@ -54,8 +55,19 @@ class PdfPicture : public Picture {
   // The page rendered by PDFium at exactly width x height pixels,
   // QImage::Format_RGBA8888 over a pixel buffer the document owns. Pages
   // with transparency start from a transparent background, others from
-  // opaque white.
+  // opaque white. Annotations and filled form fields are drawn as their
+  // appearances say; nothing is editable.
   QImage *pageImage(int page, int width, int height) override;
+  // Rendered by PDFium clipped to the region: only the region's pixels
+  // are ever allocated and drawn, and they equal those of pageImage.
+  QImage pageRegion(int page, QSize scaledSize, QRect region) override;
+  // Through PDFium's text of the page: what a reader sees, in the order
+  // PDFium reads it (CJK text too).
+  std::vector<pageview::TextMatch> findText(int page, const QString &text,
+                                            QSize scaledSize) override;
+  // The outline through PDFium's bookmarks. A damaged outline that loops
+  // or runs deeper than 64 levels or past 100000 entries is cut there.
+  std::vector<pageview::OutlineEntry> outline() override;
   // The last page rendered by pageImage, scaled to width x height.
   QImage *scaledRender(int width, int height) override;
   // Pages PDFium reports; 0 when nothing is open.
@@ -74,8 +86,14 @@ class PdfPicture : public Picture {
  private:
   void InitFile(const QString &path);
   QImage *renderPage(int page, int width, int height);
+  // Draws region of the page scaled to scaledSize into pixels (RGBA rows of
+  // stride bytes, region's size), over white, or over transparency where
+  // the page has transparency.
+  bool drawPage(void *pixels, int stride, QSize scaledSize, QRect region, int page);
   void closeDocument();
   bool hasPage(int page) const;
+  // Whether the first bytes of the document decipher to a PDF header.
+  static bool deciphersToPdf(std::uint64_t length);
 
   std::unique_ptr<QImage> pageSize_;
   int pageSizePage_ = -1;  // the page pageSize_ was built for
@@ -91,6 +109,8 @@ class PdfPicture : public Picture {
   std::unique_ptr<QImage> scaled_;
   FPDF_FILEACCESS fileAccess_{};  // read by PDFium for the document's life
   FPDF_DOCUMENT document_ = nullptr;
+  FPDF_FORMFILLINFO formInfo_{};  // read by PDFium while form_ exists
+  FPDF_FORMHANDLE form_ = nullptr;  // draws the form fields
   int pageCount_ = 0;
   std::optional<PdfiumLibrary> library_;  // held from opening to destruction
 };

@@ -22,4 +22,14 @@ struct PdfiumDocumentCloser {
 };
 using PdfiumDocument = std::unique_ptr<fpdf_document_t__, PdfiumDocumentCloser>;
 
+struct PdfiumTextPageCloser {
+  void operator()(fpdf_textpage_t__ *text) const { FPDFText_ClosePage(text); }
+};
+using PdfiumTextPage = std::unique_ptr<fpdf_textpage_t__, PdfiumTextPageCloser>;
+
+struct PdfiumSearchCloser {
+  void operator()(fpdf_schhandle_t__ *search) const { FPDFText_FindClose(search); }
+};
+using PdfiumSearch = std::unique_ptr<fpdf_schhandle_t__, PdfiumSearchCloser>;
+
 #endif

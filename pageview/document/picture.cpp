@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QtGlobal>
 #include <cstdint>
 #include <limits>
@@ -40,6 +41,7 @@ Picture::Picture(const QString &path, const unsigned char *key, const unsigned c
                  const QString & /*variant*/) {
   if (!key || !nonce) {
     qDebug("input key or iv is nulll");
+    setOpenFailure(pageview::DocumentFailure::missingKey);
     return;
   }
   load(path, key, nonce);
@@ -51,16 +53,21 @@ void Picture::load(const QString &path, const unsigned char *key, const unsigned
   DocumentFile file = openDocumentFile(path);
   if (!file) {
     qDebug("open file Failed!");
+    setOpenFailure(pageview::DocumentFailure::fileUnreadable);
     return;
   }
   decoded_ = std::make_unique<QImage>();
+  setOpenFailure(pageview::DocumentFailure::damaged);
 
   // Qt's readers take an int length, and counter mode here an int32 one.
   const std::int64_t size = documentFileSize(file.get());
   if (size <= 0 || size > std::numeric_limits<int>::max()) return;
   ClearBytes bytes(static_cast<std::size_t>(size));
-  if (!bytes.data() || !readExactlyAt(file.get(), 0, bytes.data(), static_cast<std::size_t>(size)))
+  if (!bytes.data()) return;
+  if (!readExactlyAt(file.get(), 0, bytes.data(), static_cast<std::size_t>(size))) {
+    setOpenFailure(pageview::DocumentFailure::fileUnreadable);
     return;
+  }
   file.reset();
 
   aes_key_schedule schedule;
@@ -70,10 +77,12 @@ void Picture::load(const QString &path, const unsigned char *key, const unsigned
                 bytes.data());
   aes_free(&schedule);
 
-  for (const char *format : {"png", "jpg", "gif", "tiff"}) {
+  for (const char *format : {"png", "jpg", "gif", "tiff", "bmp"}) {
     if (hasPixels(*decoded_)) break;
     decoded_->loadFromData(bytes.data(), static_cast<int>(size), format);
   }
+  setOpenFailure(hasPixels(*decoded_) ? pageview::DocumentFailure::none
+                                      : pageview::DocumentFailure::notDeciphered);
 }
 
 QImage *Picture::pageSizeImage(int /*page*/) {
@@ -89,6 +98,32 @@ QImage *Picture::pageImage(int /*page*/, int width, int height) {
   scaled_ = std::move(scaled);
   return scaled_.get();
 }
+
+QImage Picture::pageRegion(int /*page*/, QSize scaledSize, QRect region) {
+  if (!decoded_ || !hasPixels(*decoded_) || scaledSize.isEmpty() || region.isEmpty() ||
+      !QRect(QPoint(0, 0), scaledSize).contains(region))
+    return QImage();
+  QImage part(region.size(), QImage::Format_ARGB32_Premultiplied);
+  if (part.isNull()) return QImage();
+  part.fill(Qt::transparent);
+  // The decoded pixels behind the region, drawn nearest-neighbour as the
+  // whole-image copy is scaled.
+  const double sx = double(decoded_->width()) / scaledSize.width();
+  const double sy = double(decoded_->height()) / scaledSize.height();
+  QPainter painter(&part);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(QRectF(QPointF(0, 0), QSizeF(region.size())), *decoded_,
+                    QRectF(region.x() * sx, region.y() * sy, region.width() * sx,
+                           region.height() * sy));
+  return part;
+}
+
+std::vector<pageview::TextMatch> Picture::findText(int /*page*/, const QString & /*text*/,
+                                                   QSize /*scaledSize*/) {
+  return {};
+}
+
+std::vector<pageview::OutlineEntry> Picture::outline() { return {}; }
 
 QImage *Picture::scaledRender(int /*width*/, int /*height*/) { return nullptr; }
 

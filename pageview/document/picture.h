@@ -2,7 +2,7 @@
 // of every other document (PdfPicture); the window shows any of them through
 // the virtual operations below, one page at a time.
 //
-// A protected image file is the image file (PNG, JPEG, GIF or TIFF)
+// A protected image file is the image file (PNG, JPEG, GIF, TIFF or BMP)
 // enciphered whole with AES-256 in counter mode: file byte p is deciphered
 // with keystream offset p. There is no header. Picture deciphers the whole
 // file in memory once, lets Qt's image readers decode it, and forgets the
@@ -27,7 +27,12 @@
 #include <QString>
 #include <memory>
 
-class QImage;
+#include "document_failure.h"
+#include "document_navigation.h"
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
 
 class Picture {
  public:
@@ -47,12 +52,30 @@ class Picture {
   // The page at exactly width x height pixels (for an image: a scaled copy,
   // aspect ratio not kept, fast transformation).
   virtual QImage *pageImage(int page, int width, int height);
+  // Part of the page as pageImage(page, scaledSize) would show it: the
+  // pixels of region (in that image's coordinates, inside it) alone, so
+  // that the cost follows the region, not the page, at any zoom. Returned
+  // by value and owned by the caller; null when the region cannot be drawn
+  // (nothing to show, a region outside the page, or no memory for it).
+  virtual QImage pageRegion(int page, QSize scaledSize, QRect region);
+  // Where text occurs on the page, case ignored, each match's rectangles in
+  // pixels of the page shown at scaledSize; in reading order. Images have
+  // no text.
+  virtual std::vector<pageview::TextMatch> findText(int page, const QString &text,
+                                                    QSize scaledSize);
+  // The document's bookmarks; none for an image.
+  virtual std::vector<pageview::OutlineEntry> outline();
   // A scaled copy of the last page rendered by pageImage; images have none.
   virtual QImage *scaledRender(int width, int height);
   // 1 for an image, also when it could not be decoded: ask isEmpty.
   virtual int pageCount() const;
   // True when there is nothing to show at all (nothing loaded or decoded).
   virtual bool isEmpty() const;
+  // Why the document is empty; none when it is not.
+  pageview::DocumentFailure openFailure() const { return failure_; }
+
+ protected:
+  void setOpenFailure(pageview::DocumentFailure failure) { failure_ = failure; }
 
  protected:
   // The base part of a derived document: holds no image, reads nothing.
@@ -63,6 +86,7 @@ class Picture {
 
   std::unique_ptr<QImage> decoded_;  // null until a file was opened
   std::unique_ptr<QImage> scaled_;
+  pageview::DocumentFailure failure_ = pageview::DocumentFailure::none;
 };
 
 #endif

@@ -2,8 +2,10 @@
 
 #include <QDebug>
 #include <cstring>
+#include <ctime>
 
 #include "secure_wipe.h"
+#include "token_age.h"
 
 namespace pageview {
 
@@ -18,6 +20,16 @@ constexpr int kExitLaunchFailed = 1;
 enum Argument { kPath = 1, kToken, kNonce, kVariant, kKind, kWatermark };
 
 LaunchFailure failure(const char *message) { return {message, kExitLaunchFailed}; }
+
+const char *tokenAgeRefusal(TokenAge age) {
+  switch (age) {
+    case TokenAge::accepted: return nullptr;
+    case TokenAge::expired: return "launch token expired !";
+    case TokenAge::fromTheFuture: return "launch token issued in the future !";
+    case TokenAge::noIssuingTime: return "launch token without issuing time !";
+  }
+  return nullptr;
+}
 
 // Arguments past the first three are taken as empty when a caller passes a
 // null for them: main's own argv never has one before argc.
@@ -44,7 +56,12 @@ LaunchOutcome parseLaunchArguments(int argc, const char *const *argv) {
 
   const char *token = argv[kToken];
   if (std::strlen(token) != kTokenDigits) return failure(nullptr);  // without a message
-  if (!unwrapLaunchToken(token, parameters.contentKey)) return failure(kTokenKeyError);
+  std::array<char, kTokenLeadingFieldBytes> leadingField{};
+  if (!unwrapLaunchToken(token, parameters.contentKey, leadingField))
+    return failure(kTokenKeyError);
+  if (const char *refusal = tokenAgeRefusal(checkTokenAge(
+          leadingField.data(), leadingField.size(), std::time(nullptr), builtInMaxTokenAge())))
+    return failure(refusal);
   if (!decodeContentNonce(argv[kNonce], parameters.nonce)) return failure(kNonceError);
 
   const QString kind = QString::fromLatin1(orEmpty(argv[kKind]));

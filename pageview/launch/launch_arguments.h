@@ -62,6 +62,12 @@ using LaunchOutcome = std::variant<LaunchParameters, LaunchFailure>;
 //   launch token not 150 characters      (no message)                 exit 1
 //   token key schedule cannot be built   "launch token key error !"   exit 1
 //     (the crypto backend failed)
+//   with a maximum token age built in (token_age.h):
+//     token older than that              "launch token expired !"     exit 1
+//     issued in the future               "launch token issued in the future !"
+//                                                                     exit 1
+//     no issuing time in its text        "launch token without issuing time !"
+//                                                                     exit 1
 //   nonce not decodable Base64, or over
 //     64 bytes decoded                   "iv base64 decode failed !"  exit 1
 //   kind "pdf" with a variant other

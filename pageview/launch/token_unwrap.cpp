@@ -40,7 +40,14 @@ class TokenKeySchedule {
 }  // namespace
 
 bool unwrapLaunchToken(const char *token, std::array<unsigned char, kContentKeyBytes> &contentKey) {
+  std::array<char, kTokenLeadingFieldBytes> leadingField;
+  return unwrapLaunchToken(token, contentKey, leadingField);
+}
+
+bool unwrapLaunchToken(const char *token, std::array<unsigned char, kContentKeyBytes> &contentKey,
+                       std::array<char, kTokenLeadingFieldBytes> &leadingField) {
   contentKey.fill(0);
+  leadingField.fill(0);
   const TokenKeySchedule schedule;
   if (!schedule.built()) return false;
 
@@ -52,6 +59,7 @@ bool unwrapLaunchToken(const char *token, std::array<unsigned char, kContentKeyB
                 reinterpret_cast<const unsigned char *>(FOLIO_TOKEN_NONCE), 0, enciphered.data(),
                 text.data());
 
+  std::memcpy(leadingField.data(), text.data(), kTokenLeadingFieldBytes);
   const char *keyText = reinterpret_cast<const char *>(text.data()) + kTokenLeadingFieldBytes;
   const std::size_t available = kTokenTextBytes - kTokenLeadingFieldBytes;
   const void *terminator = std::memchr(keyText, '\0', available);

@@ -23,6 +23,9 @@ constexpr std::size_t kTokenLeadingFieldBytes = 11;
 // gives a wrong key, not an error. Returns false only when the token key
 // schedule cannot be built (contentKey is then all zero).
 bool unwrapLaunchToken(const char *token, std::array<unsigned char, kContentKeyBytes> &contentKey);
+// The same, also copying the token text's leading field into leadingField.
+bool unwrapLaunchToken(const char *token, std::array<unsigned char, kContentKeyBytes> &contentKey,
+                       std::array<char, kTokenLeadingFieldBytes> &leadingField);
 
 }  // namespace pageview
 

@@ -43,6 +43,11 @@ QSize scaledSize(QSize pageSize, float scale) {
                static_cast<int>(static_cast<float>(pageSize.height()) * scale));
 }
 
+bool holdsWholePage(QSize scaledSize) {
+  constexpr qint64 kWholePageBytes = qint64(32) << 20;
+  return qint64(scaledSize.width()) * scaledSize.height() * 4 <= kWholePageBytes;
+}
+
 namespace {
 
 // A fit mode needs a page with both sides; an empty page keeps the scale.

@@ -44,6 +44,10 @@ float scaleFromText(const QString &text);
 // The pixel size of a page of pageSize at scale, each side truncated.
 QSize scaledSize(QSize pageSize, float scale);
 
+// Whether a page shown at scaledSize is rendered whole (up to 32 MiB of
+// pixels) rather than part by part as the view shows it.
+bool holdsWholePage(QSize scaledSize);
+
 // What the next view build asks for.
 enum class ScaleRequest { None, ZoomIn, ZoomOut, OriginalSize };
 

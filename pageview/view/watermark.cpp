@@ -32,15 +32,22 @@ std::vector<QPoint> watermarkPositions(QSize page, double textWidth, double line
   return positions;
 }
 
-void paintWatermark(QPainter &painter, QSize page, const QString &text) {
+void paintWatermark(QPainter &painter, QSize page, const QString &text, const QRectF &visible) {
   const QFont font = watermarkFont();
   const QFontMetricsF metrics(font);
+  const double width = metrics.horizontalAdvance(text);
+  // The visible area in the turned painter's coordinates, where the texts
+  // are laid out.
+  const QRectF area =
+      visible.isEmpty() ? QRectF() : QTransform().rotate(-kAngle).mapRect(visible);
   painter.save();
   painter.setFont(font);
   painter.setPen(QColor(153, 153, 153, 40));
   painter.rotate(kAngle);
-  for (const QPoint &at : watermarkPositions(page, metrics.horizontalAdvance(text), metrics.height()))
-    painter.drawText(at, text);
+  for (const QPoint &at : watermarkPositions(page, width, metrics.height())) {
+    const QRectF box(at.x(), at.y() - metrics.ascent(), width, metrics.height());
+    if (area.isEmpty() || area.intersects(box)) painter.drawText(at, text);
+  }
   painter.restore();
 }
 

@@ -5,6 +5,7 @@
 #define PAGEVIEW_VIEW_WATERMARK_H
 
 #include <QPoint>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -21,8 +22,11 @@ namespace pageview {
 std::vector<QPoint> watermarkPositions(QSize page, double textWidth, double lineHeight);
 
 // Draws text over a page of size page with the watermark's font, colour and
-// angle. The painter's state is restored afterwards.
-void paintWatermark(QPainter &painter, QSize page, const QString &text);
+// angle. The painter's state is restored afterwards. Texts that fall
+// wholly outside visible (item coordinates; an empty rectangle: the whole
+// page) are left out: at high zoom the grid holds tens of thousands.
+void paintWatermark(QPainter &painter, QSize page, const QString &text,
+                    const QRectF &visible = QRectF());
 
 }  // namespace pageview
 

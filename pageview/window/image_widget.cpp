@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionGraphicsItem>
+#include <algorithm>
 
 #include "input_throttle.h"
 #include "picture_show_dlg.h"
@@ -20,22 +22,90 @@ constexpr int kStep = 30;
 }
 
 ImageWidget::ImageWidget(const QPixmap &pixmap, PictureShowDlg *window, bool ctrlHeld)
-    : pixmap_(pixmap),
-      offsets_(pixmap.size(), !window->isImageMode()),
+    : ImageWidget(pixmap.size(), nullptr, window, ctrlHeld) {
+  pixmap_ = pixmap;
+}
+
+ImageWidget::ImageWidget(QSize pageSize, RegionSource source, PictureShowDlg *window,
+                         bool ctrlHeld)
+    : page_size_(pageSize),
+      source_(std::move(source)),
+      offsets_(pageSize, !window->isImageMode()),
       window_(window),
       ctrl_held_(ctrlHeld) {
   setFlag(QGraphicsItem::ItemIsFocusable);
+  // Paint is told which part of the item is exposed.
+  setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
   setAcceptedMouseButtons(Qt::LeftButton);
 }
 
 QRectF ImageWidget::boundingRect() const {
-  return QRectF(-(pixmap_.width() / 2), -(pixmap_.height() / 2), pixmap_.width(), pixmap_.height());
+  return QRectF(-(page_size_.width() / 2), -(page_size_.height() / 2), page_size_.width(),
+                page_size_.height());
 }
 
-void ImageWidget::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) {
-  painter->drawPixmap(-(pixmap_.width() / 2), -(pixmap_.height() / 2), pixmap_);
-  pageview::paintWatermark(*painter, pixmap_.size(), watermark_);
+const QImage &ImageWidget::regionCovering(QRect visible) {
+  if (region_rect_.contains(visible) && !region_.isNull()) return region_;
+  // A margin of half the view each way, so that scrolling by steps draws
+  // the page again only now and then.
+  const QSize view = offsets_.viewSize();
+  const int marginX = std::max(view.width(), 64) / 2;
+  const int marginY = std::max(view.height(), 64) / 2;
+  region_ = QImage();  // let go of the old part before drawing the new one
+  region_rect_ = visible.adjusted(-marginX, -marginY, marginX, marginY) &
+                 QRect(QPoint(0, 0), page_size_);
+  region_ = source_(region_rect_);
+  if (region_.isNull()) region_rect_ = QRect();
+  return region_;
+}
+
+bool ImageWidget::prepare(QRect visible) {
+  if (!source_) return true;
+  return !regionCovering(visible & QRect(QPoint(0, 0), page_size_)).isNull();
+}
+
+void ImageWidget::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) {
+  const QPoint corner(-(page_size_.width() / 2), -(page_size_.height() / 2));
+  if (source_) {
+    const QRect visible =
+        option->exposedRect.toAlignedRect().translated(-corner) & QRect(QPoint(0, 0), page_size_);
+    if (!visible.isEmpty()) {
+      const QImage &part = regionCovering(visible);
+      if (!part.isNull()) painter->drawImage(corner + region_rect_.topLeft(), part);
+    }
+  } else {
+    painter->drawPixmap(corner, pixmap_);
+  }
+  for (const std::vector<QRect> *rects : {&highlights_, &current_}) {
+    const QColor colour = rects == &current_ ? QColor(255, 120, 0, 110) : QColor(255, 215, 0, 90);
+    for (const QRect &rect : *rects) painter->fillRect(rect.translated(corner), colour);
+  }
+  pageview::paintWatermark(*painter, page_size_, watermark_, option->exposedRect);
   syncHorizontalBar();
+}
+
+void ImageWidget::setHighlights(std::vector<QRect> matches, std::vector<QRect> current) {
+  highlights_ = std::move(matches);
+  current_ = std::move(current);
+  update();
+}
+
+void ImageWidget::bringIntoView(QRect rect) {
+  const QSize view = offsets_.viewSize();
+  if (offsets_.verticalOverflow() > 0) {
+    const int top = std::clamp(rect.center().y() - view.height() / 2, 0,
+                               offsets_.verticalOverflow());
+    const int by = top - offsets_.topOffset();
+    if (by > 0) scrollDown(true, by);
+    if (by < 0) scrollUp(true, -by);
+  }
+  if (offsets_.wider()) {
+    const int left = std::clamp(rect.center().x() - view.width() / 2, 0,
+                                offsets_.horizontalOverflow());
+    const int by = left + offsets_.horizontalOffset();
+    if (by > 0) scrollRightStep(by);
+    if (by < 0) scrollLeftStep(-by);
+  }
 }
 
 void ImageWidget::layoutItem(int viewWidth, int viewHeight, int horizontal, int top) {

@@ -6,6 +6,10 @@
 #define PAGEVIEW_WINDOW_IMAGE_WIDGET_H
 
 #include <QGraphicsItem>
+#include <QImage>
+#include <QRect>
+#include <functional>
+#include <vector>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointF>
@@ -17,7 +21,30 @@ class PictureShowDlg;
 
 class ImageWidget : public QGraphicsItem {
  public:
+  // Draws a part of the page as shown (page pixels at the current scale
+  // and rotation); null when it cannot.
+  using RegionSource = std::function<QImage(QRect region)>;
+
+  // A page held whole, as one pixmap.
   ImageWidget(const QPixmap &pixmap, PictureShowDlg *window, bool ctrlHeld);
+  // A page too large to hold whole: only the part around what the view
+  // shows is drawn, and drawn again when the view moves past it, so memory
+  // and time follow the view's size at any zoom.
+  ImageWidget(QSize pageSize, RegionSource source, PictureShowDlg *window, bool ctrlHeld);
+
+  // Draws the part of the page around visible (page pixels) ahead of the
+  // first paint. False when it cannot be drawn (no memory for it).
+  bool prepare(QRect visible);
+  QSize pageSize() const { return page_size_; }
+
+  // Search matches on this page (page pixels), drawn over it; the current
+  // match stands out.
+  void setHighlights(std::vector<QRect> matches, std::vector<QRect> current);
+  const std::vector<QRect> &highlights() const { return highlights_; }
+  const std::vector<QRect> &currentHighlight() const { return current_; }
+  // Scrolls the page (never turning it) so that rect (page pixels) is in
+  // view, as near the view's middle as the page's edges allow.
+  void bringIntoView(QRect rect);
 
   QRectF boundingRect() const override;
   void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
@@ -65,11 +92,20 @@ class ImageWidget : public QGraphicsItem {
   // Moves the item, or hands a page turn to the window. A page turn
   // rebuilds the scene, so nothing may touch the item after it.
   void apply(const pageview::PageMove &move);
+  // The page's part covering visible (page pixels), drawn when the part
+  // held does not cover it; null when it cannot be drawn.
+  const QImage &regionCovering(QRect visible);
 
   bool pressed_ = false;
   QPoint cursor_offset_;
   int slider_position_ = 0;
   QPixmap pixmap_;
+  QSize page_size_;
+  RegionSource source_;  // set for a page drawn part by part
+  QImage region_;        // the part held, at region_rect_ of the page
+  QRect region_rect_;
+  std::vector<QRect> highlights_;
+  std::vector<QRect> current_;
   QPointF press_position_;
   pageview::PageOffsets offsets_;
   PictureShowDlg *window_;

@@ -15,9 +15,11 @@
 #include <QPushButton>
 #include <QRegExpValidator>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "document/pdf_picture.h"
 #include "document/picture.h"
+#include "document_search.h"
 #include "image_widget.h"
 #include "scale_menu.h"
 #include "scale_model.h"
@@ -48,6 +50,7 @@ PictureShowDlg::PictureShowDlg(const QByteArray &path, QWidget *parent, const un
     scale_menu_ = pageview::buildScaleMenu(this, this, SLOT(onTaskBoxContextMenuEvent()));
   }
   ui_.graphicsView->viewport()->installEventFilter(this);
+  setUpNavigation();
   QMetaObject::connectSlotsByName(this);
 }
 
@@ -63,6 +66,7 @@ void PictureShowDlg::openDocument() {
   discardScene();
   // One PDF document per process: the old one lets go before the new one
   // opens.
+  search_->stop();
   document_.reset();
   if (is_image_)
     document_ = std::make_unique<Picture>(path_, key, nonce, variant_);
@@ -70,6 +74,10 @@ void PictureShowDlg::openDocument() {
     document_ = std::make_unique<PdfPicture>(path_, key, nonce, variant_);
   page_count_ = document_->isEmpty() ? 0 : document_->pageCount();
   current_page_ = 0;
+  page_shown_ = false;
+  open_failure_ = pageview::DocumentFailure::none;
+  if (page_count_ == 0) noteOpenFailure(document_->openFailure());
+  fillOutline();
   showPage(0);
   if (page_count_ > 1) {
     ui_.verticalScrollBar->setRange(0, page_count_ - 1);
@@ -82,9 +90,25 @@ void PictureShowDlg::openDocument() {
 
 bool PictureShowDlg::hasPages() const { return document_ && page_count_ > 0; }
 
+void PictureShowDlg::noteOpenFailure(pageview::DocumentFailure failure) {
+  if (page_shown_ || open_failure_ != pageview::DocumentFailure::none) return;
+  if (failure == pageview::DocumentFailure::none) failure = pageview::DocumentFailure::damaged;
+  open_failure_ = failure;
+  qDebug() << "document not opened:" << pageview::describeDocumentFailure(failure);
+}
+
 void PictureShowDlg::updatePageDisplay(int page) {
   current_page_ = page;
-  ui_.linePageNum->setText(QStringLiteral("/%1页").arg(page_count_));
+  const QString count = QStringLiteral("/%1页").arg(page_count_);
+  if (ui_.linePageNum->text() != count) {
+    ui_.linePageNum->setText(count);
+    // The label grows with the count (the design width holds "/70页"), and
+    // the toolbar is laid out again around its new width.
+    const int needed = ui_.linePageNum->fontMetrics().horizontalAdvance(count) + 4;
+    ui_.linePageNum->resize(std::max(needed, ui_.linePageNum->minimumWidth()),
+                            ui_.linePageNum->height());
+    pageview::layoutToolbar(ui_, width(), is_image_);
+  }
   ui_.lineEdit->setText(page_count_ > 0 ? QStringLiteral("%1").arg(page + 1) : QString());
 }
 

@@ -6,7 +6,8 @@
 // A document without a page to show (file missing, wrong key or nonce, not
 // a PDF, an image no reader accepts, a page that cannot be rendered) gives
 // a centred message in the view instead of a page; every control stays
-// usable and then does nothing.
+// usable and then does nothing. The reason is written to the log, and a
+// document that never showed a page is reported by documentNeverOpened.
 //
 // Messages go to Qt's debug stream, category "default".
 #ifndef PAGEVIEW_WINDOW_PICTURE_SHOW_DLG_H
@@ -18,15 +19,21 @@
 #include <array>
 #include <memory>
 
+#include "document/document_failure.h"
+#include "image_widget.h"
 #include "window_form.h"
 
-class ImageWidget;
 class Picture;
 class QGraphicsScene;
 class QImage;
 class QMenu;
 class QScrollBar;
 class QTouchEvent;
+class QTreeWidget;
+namespace pageview {
+class DocumentSearch;
+class SearchBar;
+}  // namespace pageview
 
 class PictureShowDlg : public QWidget {
   Q_OBJECT
@@ -70,6 +77,19 @@ class PictureShowDlg : public QWidget {
   QGraphicsScene *scene() const { return scene_; }
   // True when the view shows the no-page message.
   bool showsNoPageMessage() const { return showing_message_; }
+  // Why the document never showed a page; none once one was shown.
+  pageview::DocumentFailure openFailure() const { return open_failure_; }
+  bool documentNeverOpened() const { return open_failure_ != pageview::DocumentFailure::none; }
+
+  // Opens the search row (Ctrl+F); PDF documents only.
+  void openSearch();
+  pageview::SearchBar *searchBar() const { return search_bar_; }
+  const pageview::DocumentSearch &search() const { return *search_; }
+  QTreeWidget *outlinePanel() const { return outline_; }
+
+  // Return in the page box; there is no go-to button, so this is not a
+  // slot (connecting slots by name would look for one).
+  void on_Btn_GoTo_clicked();
 
  public slots:
   void on_Btn_Last_clicked();
@@ -82,7 +102,6 @@ class PictureShowDlg : public QWidget {
   void on_verticalScrollBar_sliderPressed();
   void on_verticalScrollBar_sliderReleased();
   void on_lineEdit_returnPressed();
-  void on_Btn_GoTo_clicked();
   void on_Btn_Rolate_clicked();
   void on_Btn_OriginalPicture_clicked();
   void onTaskBoxContextMenuEvent();
@@ -98,13 +117,25 @@ class PictureShowDlg : public QWidget {
   bool eventFilter(QObject *watched, QEvent *event) override;
 
  private:
+  // The page to show at the scale computeScale chose: the whole page
+  // rendered, or (inParts) only its size, to be drawn part by part.
+  struct PageToShow {
+    QImage *whole = nullptr;
+    QSize scaledSize;
+    bool inParts = false;
+  };
+
   bool hasPages() const;
-  QImage *computeScale(int page);
-  void buildScene(const QImage &image);
+  PageToShow computeScale(int page);
+  // False when the page cannot be shown at all (no memory for it).
+  bool buildScene(const PageToShow &shown, int page);
+  ImageWidget::RegionSource regionSource(int page, QSize scaled) const;
   void showNoPageMessage();
   // Drops the scene and the page item. They are deleted later, not now: a
   // page item may be rebuilding the view from inside its own event handler.
   void discardScene();
+  // Lets go of a scene that is no longer shown.
+  void releaseScene(QGraphicsScene *scene);
   void updatePageDisplay(int page);
   void updateScaleMenuChecks();
   void clearAnchors();
@@ -113,6 +144,22 @@ class PictureShowDlg : public QWidget {
   void handleTouch(QTouchEvent *event);
   // A wheel turn over the graphics view outside the page.
   void viewWheel(QPoint globalPosition, QPoint angleDelta);
+  // The view's size once the horizontal scroll bar is hidden: a page
+  // fitted to the view never needs the bar.
+  QSizeF viewSizeForFit() const;
+  void noteOpenFailure(pageview::DocumentFailure failure);
+
+  // Search, outline and keys (picture_show_dlg_navigation.cpp).
+  void setUpNavigation();
+  void fillOutline();
+  void goToPage(int page);
+  void showWholePage();
+  void searchFor(const QString &text);
+  void searchProgressed();
+  // To the next (1) or previous (-1) match, turning pages as needed; a
+  // match in pages not searched yet is gone to once it is found.
+  void stepMatch(int direction);
+  void applyHighlights();
 
   // Page pipeline state.
   float scale_ = 0.0f;
@@ -148,6 +195,14 @@ class PictureShowDlg : public QWidget {
   QString watermark_;
   QMenu *scale_menu_ = nullptr;
   bool showing_message_ = false;
+  pageview::DocumentFailure open_failure_ = pageview::DocumentFailure::none;
+  bool page_shown_ = false;
+  int shown_page_ = -1;  // the page the page item shows
+  pageview::SearchBar *search_bar_ = nullptr;
+  pageview::DocumentSearch *search_ = nullptr;
+  int current_match_ = -1;
+  int pending_step_ = 0;
+  QTreeWidget *outline_ = nullptr;
 };
 
 #endif

@@ -49,6 +49,10 @@ bool PictureShowDlg::eventFilter(QObject *watched, QEvent *event) {
     auto *wheel = static_cast<QWheelEvent *>(event);
     if (!ui_.graphicsView->itemAt(wheel->position().toPoint())) {
       viewWheel(wheel->globalPosition().toPoint(), wheel->angleDelta());
+      // Accepted as well as filtered: an ignored wheel event travels on to
+      // the parent widgets, and the window's own wheel handler would act
+      // on it a second time.
+      wheel->accept();
       return true;
     }
   }

@@ -153,18 +153,7 @@ xvfb_test::ToolRun ScreenSession::xdotool(const std::vector<std::string> &argume
   return xvfb_test::run_tool(screen_->display(), command);
 }
 
-void ScreenSession::requestClose() {
-  Display *display = x_->get();
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window_;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-  XSync(display, False);
-}
+void ScreenSession::requestClose() { x_->close_window(window_); }
 
 int ScreenSession::waitForExit(int limitSeconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);

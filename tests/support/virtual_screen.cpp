@@ -167,6 +167,7 @@ bool BackgroundProgram::running() {
   int status = 0;
   if (::waitpid(pid_, &status, WNOHANG) == 0) return true;
   pid_ = -1;
+  if (WIFEXITED(status)) exit_code_ = WEXITSTATUS(status);
   return false;
 }
 

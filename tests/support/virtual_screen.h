@@ -61,9 +61,13 @@ class BackgroundProgram {
   BackgroundProgram &operator=(const BackgroundProgram &) = delete;
 
   bool running();
+  // The exit status once running() has seen the program end by itself;
+  // -1 while it runs or when a signal ended it.
+  int exit_code() const { return exit_code_; }
 
  private:
   pid_t pid_ = -1;
+  int exit_code_ = -1;
 };
 
 }  // namespace xvfb_test

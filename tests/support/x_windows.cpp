@@ -97,4 +97,17 @@ std::optional<WindowBox> XConnection::box(unsigned long window) {
   return box;
 }
 
+void XConnection::close_window(unsigned long window) {
+  // What a window manager sends when the user clicks the close button.
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, window, False, NoEventMask, &event);
+  XSync(display_, False);
+}
+
 }  // namespace xvfb_test

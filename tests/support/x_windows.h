@@ -46,6 +46,9 @@ class XConnection {
   std::vector<unsigned long> viewable_windows(const WindowQuery &query);
   // The window's box; none when the window no longer exists.
   std::optional<WindowBox> box(unsigned long window);
+  // Asks the window's program to close it, as a window manager's close
+  // button does (WM_DELETE_WINDOW).
+  void close_window(unsigned long window);
 
  private:
   Display *display_ = nullptr;

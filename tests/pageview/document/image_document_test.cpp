@@ -1,4 +1,4 @@
-// The image document: a protected PNG, JPEG, GIF or TIFF deciphered whole
+// The image document: a protected PNG, JPEG, GIF, TIFF or BMP deciphered whole
 // in memory and decoded by Qt's readers, shown as one page.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -79,12 +79,16 @@ TEST_F(ImageDocument, ProtectedPngDecodesToItsExactPixels) {
   EXPECT_EQ(picture->pageCount(), 1);
 }
 
-TEST_F(ImageDocument, ProtectedTiffDecodesToItsExactPixels) {
-  const Bytes tiff = encoded(testPattern(), "tiff");
-  ASSERT_FALSE(tiff.empty()) << "Qt's TIFF plugin (qt5-image-formats-plugins) is missing";
-  auto picture = openProtected(tiff);
-  ASSERT_NE(picture->pageSizeImage(0), nullptr);
-  EXPECT_TRUE(samePixels(*picture->pageSizeImage(0), testPattern()));
+// The lossless formats after PNG: TIFF is the last of the original
+// readers, BMP is tried after it.
+TEST_F(ImageDocument, ProtectedTiffAndBmpDecodeToTheirExactPixels) {
+  for (const char *format : {"tiff", "bmp"}) {
+    const Bytes file = encoded(testPattern(), format);
+    ASSERT_FALSE(file.empty()) << format << ": Qt's plugin (qt5-image-formats-plugins) is missing";
+    auto picture = openProtected(file);
+    ASSERT_NE(picture->pageSizeImage(0), nullptr) << format;
+    EXPECT_TRUE(samePixels(*picture->pageSizeImage(0), testPattern())) << format;
+  }
 }
 
 TEST_F(ImageDocument, ProtectedJpegDecodesAsTheClearJpegDoes) {
@@ -198,4 +202,21 @@ TEST_F(ImageScaling, DecodedImageIsKeptWhileCopiesAreMade) {
   ASSERT_NE(picture->pageImage(0, 3, 3), nullptr);
   ASSERT_NE(picture->pageSizeImage(0), nullptr);
   EXPECT_TRUE(samePixels(*picture->pageSizeImage(0), testPattern()));
+}
+
+// A part of an image at three times its size: every source pixel becomes
+// a 3 x 3 block, found where the whole scaled copy has it.
+TEST_F(ImageScaling, RegionShowsThePixelsBehindIt) {
+  auto picture = openProtected(encoded(testPattern(), "png"));
+  const QSize scaled(21, 15);
+  for (const QRect region : {QRect(0, 0, 21, 15), QRect(3, 6, 9, 6), QRect(18, 12, 3, 3)}) {
+    const QImage part = picture->pageRegion(0, scaled, region);
+    ASSERT_EQ(part.size(), region.size());
+    for (int y = 1; y < region.height(); y += 3)
+      for (int x = 1; x < region.width(); x += 3)
+        EXPECT_EQ(part.pixel(x, y),
+                  testPattern().pixel((region.x() + x) / 3, (region.y() + y) / 3))
+            << x << "," << y;
+  }
+  EXPECT_TRUE(picture->pageRegion(0, scaled, QRect(20, 0, 2, 2)).isNull());
 }

@@ -190,3 +190,57 @@ TEST_F(PdfRendering, ScaledRenderScalesTheLastRenderedPage) {
   EXPECT_TRUE(closeTo(half->pixelColor(firstBarCentre(half->size(), kLetter)), kFirstBarColour));
   EXPECT_EQ(document->scaledRender(0, 10), nullptr);
 }
+
+// Pixels within tolerance of each other in every channel.
+::testing::AssertionResult nearPixels(const QImage &actual, const QImage &expected, int tolerance) {
+  if (actual.size() != expected.size()) return ::testing::AssertionFailure() << "sizes differ";
+  for (int y = 0; y < actual.height(); ++y)
+    for (int x = 0; x < actual.width(); ++x) {
+      const QColor a = actual.pixelColor(x, y), e = expected.pixelColor(x, y);
+      if (std::abs(a.red() - e.red()) > tolerance || std::abs(a.green() - e.green()) > tolerance ||
+          std::abs(a.blue() - e.blue()) > tolerance || std::abs(a.alpha() - e.alpha()) > tolerance)
+        return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << ")";
+    }
+  return ::testing::AssertionSuccess();
+}
+
+// Parts of a page: the pixels of the whole page's render at the same
+// scale, wherever the part lies (a transparency group blends its edge
+// pixels at the part's border a step differently), and nothing outside
+// the page.
+TEST_F(PdfRendering, RegionIsTheSamePartOfTheWholePage) {
+  for (const std::string name : {"mixed.pdf", "translucent.pdf"}) {
+    auto document = open(name);
+    const QSize scaled(1203, 1557);
+    const QImage whole = document->pageImage(1, scaled.width(), scaled.height())->copy();
+    for (const QRect region : {QRect(0, 0, 300, 200), QRect(517, 811, 401, 333),
+                               QRect(903, 1357, 300, 200), QRect(0, 0, 1203, 1557)}) {
+      SCOPED_TRACE(name + " at " + std::to_string(region.x()) + "," + std::to_string(region.y()));
+      const QImage part = document->pageRegion(1, scaled, region);
+      ASSERT_EQ(part.size(), region.size());
+      EXPECT_TRUE(nearPixels(part, whole.copy(region), 2));
+    }
+    for (const QRect outside : {QRect(-1, 0, 10, 10), QRect(1200, 0, 10, 10), QRect(5, 5, 0, 3)})
+      EXPECT_TRUE(document->pageRegion(1, scaled, outside).isNull());
+    EXPECT_TRUE(document->pageRegion(9, scaled, QRect(0, 0, 5, 5)).isNull());
+  }
+}
+
+// A filled form field and a stamp are drawn from their appearances, in the
+// whole page and in any part of it.
+TEST_F(PdfRendering, FormFieldsAndStampsAreDrawn) {
+  auto document = open("annotated.pdf");
+  const QSize scaled(612 * 2, 792 * 2);  // 2 pixels a point
+  const QImage *whole = document->pageImage(0, scaled.width(), scaled.height());
+  ASSERT_NE(whole, nullptr);
+  // Centres of the field and the stamp, from the page's top-left corner.
+  const QPoint field(2 * 172, 2 * (792 - 520));
+  const QPoint stamp(2 * 350, 2 * (792 - 520));
+  EXPECT_EQ(whole->pixelColor(field), QColor(0, 0, 255));
+  EXPECT_EQ(whole->pixelColor(stamp), QColor(255, 0, 0));
+  const QRect part(field - QPoint(50, 50), QSize(500, 100));
+  const QImage drawn = document->pageRegion(0, scaled, part);
+  ASSERT_FALSE(drawn.isNull());
+  EXPECT_EQ(drawn.pixelColor(field - part.topLeft()), QColor(0, 0, 255));
+  EXPECT_EQ(drawn.pixelColor(stamp - part.topLeft()), QColor(255, 0, 0));
+}

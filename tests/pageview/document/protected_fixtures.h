@@ -23,6 +23,10 @@ const Bytes &contentNonce();
 //   report.pdf       the sample report: 3 letter pages (612 x 792 points)
 //   mixed.pdf        4 pages alternating letter and A4 landscape (842 x 595)
 //   translucent.pdf  3 letter pages whose bars are half transparent
+//   annotated.pdf    3 letter pages with bookmarks; page 1 has a filled text
+//                    field (blue, 72,500-272,540 pt) and a stamp (red,
+//                    300,500-400,540 pt); every page has a line reading
+//                    文档搜索 at 72,640 pt
 std::string fixturePath(const std::string &name);
 Bytes fixture(const std::string &name);
 

@@ -3,7 +3,11 @@
 // the same token under the built-in token key, agrees.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "host_process.h"
+#include "pageview/launch/token_age.h"
+#include "pageview/launch/token_unwrap.h"
 #include "launch_command_line.h"
 #include "support/files.h"
 #include "support/oracle.h"
@@ -69,6 +73,16 @@ TEST_P(HostTokenInterop, ViewerStartsWithTheKeyFilesKeyAndNonce) {
   ASSERT_EQ(nonce.size(), 8u);
   EXPECT_EQ(oracleTokenText(*lines[1]).substr(11), to_hex(key))
       << "OpenSSL does not find the key file's key in the token";
+  // Its leading field holds the time of issue, which a viewer built with a
+  // maximum token age accepts now and refuses once that age has passed.
+  std::array<unsigned char, pageview::kContentKeyBytes> unwrapped{};
+  std::array<char, pageview::kTokenLeadingFieldBytes> leadingField{};
+  ASSERT_TRUE(pageview::unwrapLaunchToken(lines[1]->c_str(), unwrapped, leadingField));
+  const std::int64_t now = std::time(nullptr);
+  EXPECT_EQ(pageview::checkTokenAge(leadingField.data(), leadingField.size(), now, 300),
+            pageview::TokenAge::accepted);
+  EXPECT_EQ(pageview::checkTokenAge(leadingField.data(), leadingField.size(), now + 400, 300),
+            pageview::TokenAge::expired);
 
   const pageview::LaunchOutcome outcome = LaunchCommandLine(lines).parse();
   const pageview::LaunchParameters &parameters = parametersOf(outcome);

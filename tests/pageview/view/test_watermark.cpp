@@ -73,6 +73,24 @@ TEST(WatermarkPaint, TextIsFaint) {
   EXPECT_GT(darkest, 200) << "grey 153 at alpha 40 over white stays light";
 }
 
+// Drawing only the texts that reach a visible part gives that part the
+// same pixels as drawing them all.
+TEST(WatermarkPaint, VisiblePartLooksAsWhenEverythingIsDrawn) {
+  const QSize size(900, 700);
+  const QImage everything = watermarkedPage(size, QStringLiteral("demo@example.com"));
+  for (const QRect part : {QRect(0, 0, 200, 150), QRect(333, 271, 120, 90), QRect(700, 600, 200, 100)}) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(size.width() / 2, size.height() / 2);
+    paintWatermark(painter, size, QStringLiteral("demo@example.com"),
+                   QRectF(part).translated(-size.width() / 2, -size.height() / 2));
+    painter.end();
+    EXPECT_EQ(image.copy(part), everything.copy(part));
+    EXPECT_LT(markedPixels(image, QRect(QPoint(0, 0), size)), markedPixels(everything, QRect(QPoint(0, 0), size)));
+  }
+}
+
 TEST(WatermarkPaint, EmptyTextLeavesThePageAlone) {
   const QImage page = watermarkedPage({300, 200}, QString());
   EXPECT_EQ(markedPixels(page, page.rect()), 0);

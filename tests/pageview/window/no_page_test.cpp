@@ -13,6 +13,9 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
+
+#include "../document/message_capture.h"
 #include "protected_samples.h"
 #include "support/files.h"
 #include "support/scratch_dir.h"
@@ -82,13 +85,24 @@ TEST(NoPage, PdfWithTheWrongKeyShowsTheMessageAndSurvivesEveryControl) {
   EXPECT_EQ(window->pageCount(), 0);
   EXPECT_FALSE(window->form().verticalScrollBar->isVisible());
   useEveryControl(*window);
+  EXPECT_EQ(window->openFailure(), pageview::DocumentFailure::notDeciphered);
 }
 
 TEST(NoPage, MissingFileShowsTheMessage) {
   folio_test::ScratchDir scratch;
+  MessageCapture capture;
   auto window = window_test::openWindow(scratch.path("absent.pdf"), false);
   expectMessage(*window);
   useEveryControl(*window);
+  EXPECT_TRUE(window->documentNeverOpened());
+  EXPECT_EQ(window->openFailure(), pageview::DocumentFailure::fileUnreadable);
+  // The log names the reason once.
+  const std::vector<std::string> texts = capture.debugTexts();
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                          [](const std::string &text) {
+                            return text.rfind("document not opened: the file cannot be read", 0) == 0;
+                          }),
+            1);
 }
 
 TEST(NoPage, ImageNoReaderAcceptsShowsTheMessage) {
@@ -97,6 +111,7 @@ TEST(NoPage, ImageNoReaderAcceptsShowsTheMessage) {
   auto window = window_test::openWindow(scratch.path("pic"), true);
   expectMessage(*window);
   useEveryControl(*window);
+  EXPECT_EQ(window->openFailure(), pageview::DocumentFailure::notDeciphered);
 }
 
 TEST(NoPage, WindowWithoutKeyShowsTheMessage) {
@@ -113,6 +128,17 @@ TEST(NoPage, WindowWithoutKeyShowsTheMessage) {
   window.on_Btn_Next_clicked();
   window.on_lineEditScale_returnPressed();
   expectMessage(window);
+  EXPECT_EQ(window.openFailure(), pageview::DocumentFailure::missingKey);
+}
+
+// Once a page was shown the document counts as opened, whatever follows.
+TEST(NoPage, ShownDocumentCountsAsOpened) {
+  folio_test::ScratchDir scratch;
+  window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 612, 792);
+  auto window = window_test::openWindow(scratch.path("doc.pdf"), false);
+  EXPECT_FALSE(window->documentNeverOpened());
+  window->close();
+  EXPECT_FALSE(window->documentNeverOpened());
 }
 
 }  // namespace

@@ -98,8 +98,10 @@ TEST_F(PdfPageTurns, WheelOverTheGreyAreaActsOnEveryEventOverThePageOncePer300Ms
   const QRect viewport = window->form().graphicsView->viewport()->rect();
   const QPoint grey(viewport.left() + 5, viewport.center().y());
   ASSERT_LT(window->pageItem()->pixmap().width() + 10, viewport.width());
-  // A page that fits the view turns on every wheel step down.
+  // A page that fits the view turns on every wheel step down, one page a
+  // step (the window must not act on the view's step a second time).
   window_test::wheelOverView(*window, grey, -120);
+  EXPECT_EQ(window->currentPage(), 1);
   window_test::wheelOverView(*window, grey, -120);
   EXPECT_EQ(window->currentPage(), 2);
   window_test::wheelOverView(*window, viewport.center(), 120);

@@ -91,10 +91,13 @@ TEST_P(ProgramRefusal, MessageAndExitCodeOneWithoutAWindow) {
   EXPECT_FALSE(run.output.contains(QStringLiteral("PictureShowDlg::PictureShowDlg invoked")));
 }
 
-TEST(ProgramStart, ValidLaunchOpensTheDocumentInTheWindow) {
+// Starts pageview on a protected 2-page PDF (content key key) with
+// watermark, reads its output until it holds until (or the program ends),
+// then ends it: the program runs until its window is closed.
+QString outputOfLaunch(const folio_test::Bytes &key, const QString &watermark,
+                       const QString &until) {
   folio_test::ScratchDir scratch;
   window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 612, 792);
-  const folio_test::Bytes key(window_test::kKey.begin(), window_test::kKey.end());
   const folio_test::Bytes nonce(window_test::kNonceBuffer.begin(),
                                 window_test::kNonceBuffer.begin() + 8);
   const std::string token = launch_test::oracleToken(launch_test::tokenTextFor("lead-field!", key));
@@ -106,17 +109,41 @@ TEST(ProgramStart, ValidLaunchOpensTheDocumentInTheWindow) {
   process.start(
       QStringLiteral(PAGEVIEW_PROGRAM),
       {QString::fromStdString(scratch.path("doc.pdf")), QString::fromStdString(token),
-       QString::fromStdString(folio_test::oracle::base64(nonce)), "v2", "pdf", "mark", "x"});
-  // The program runs until its window is closed: read until the first page
-  // is shown, then end it.
+       QString::fromStdString(folio_test::oracle::base64(nonce)), "v2", "pdf", watermark, "x"});
   QString output;
-  while (!output.contains(QStringLiteral("Current Scale")) && process.waitForReadyRead(20000))
+  while (!output.contains(until) && process.waitForReadyRead(20000))
     output += QString::fromLocal8Bit(process.readAll());
   process.kill();
   process.waitForFinished(5000);
+  return output;
+}
+
+const folio_test::Bytes kTestKey(window_test::kKey.begin(), window_test::kKey.end());
+
+TEST(ProgramStart, ValidLaunchOpensTheDocumentInTheWindow) {
+  const QString output = outputOfLaunch(kTestKey, "mark", "Current Scale");
   EXPECT_TRUE(output.contains(QStringLiteral("FPDF_LoadCustomDocument successed")))
       << output.toStdString();
   EXPECT_TRUE(output.contains(QStringLiteral("Current Scale"))) << output.toStdString();
+}
+
+// Watermark texts that are Qt's own command-line options are still only
+// watermark texts: Qt never sees the launch arguments.
+TEST(ProgramStart, WatermarkSpelledLikeAQtOptionIsOnlyAWatermark) {
+  for (const char *watermark :
+       {"-platform", "-display", "-reverse", "-style", "-stylesheet", "-session", "-qwindowgeometry"}) {
+    const QString output = outputOfLaunch(kTestKey, watermark, "Current Scale");
+    EXPECT_TRUE(output.contains(QStringLiteral("Current Scale")))
+        << watermark << ":\n" << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("input param count error")));
+  }
+}
+
+TEST(ProgramStart, WrongKeyIsNamedInTheLog) {
+  const QString output = outputOfLaunch(folio_test::Bytes(32, 0x11), "mark", "document not opened");
+  EXPECT_TRUE(output.contains(QStringLiteral("document not opened: the deciphered file is not a "
+                                             "document: wrong key, nonce or container variant")))
+      << output.toStdString();
 }
 
 }  // namespace

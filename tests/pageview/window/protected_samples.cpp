@@ -33,13 +33,14 @@ folio_test::Bytes encipher(const folio_test::Bytes &plain) {
 
 }  // namespace
 
-void writeProtectedPdf(const std::string &path, int pages, int widthPoints, int heightPoints) {
+void writeProtectedPdf(const std::string &path, int pages, int widthPoints, int heightPoints,
+                       const std::string &options) {
   folio_test::ScratchDir scratch;
   const std::string plain = scratch.path("plain.pdf");
   const std::string command = std::string("python3 '") + PAGEVIEW_SAMPLES_DIR +
                               "/make-sample-pdf' '" + plain + "' --pages " + std::to_string(pages) +
                               " --media " + std::to_string(widthPoints) + "x" +
-                              std::to_string(heightPoints);
+                              std::to_string(heightPoints) + " " + options;
   if (std::system(command.c_str()) != 0) throw std::runtime_error("make-sample-pdf failed");
   folio_test::write_file(path, encipher(folio_test::read_file(plain)));
 }

@@ -15,8 +15,10 @@ namespace window_test {
 extern const std::array<unsigned char, 32> kKey;
 extern const std::array<unsigned char, 64> kNonceBuffer;  // first 8 bytes used
 
-// A protected PDF of pages pages of widthPoints x heightPoints.
-void writeProtectedPdf(const std::string &path, int pages, int widthPoints, int heightPoints);
+// A protected PDF of pages pages of widthPoints x heightPoints; options are
+// more make-sample-pdf options ("--outline").
+void writeProtectedPdf(const std::string &path, int pages, int widthPoints, int heightPoints,
+                       const std::string &options = "");
 // A protected PNG of image.
 void writeProtectedImage(const std::string &path, const QImage &image);
 // bytes enciphered as they stand (e.g. garbage that no reader accepts).

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "image_widget.h"
@@ -43,11 +44,7 @@ class ScaleMenu : public ::testing::Test {
     window = window_test::openWindow(scratch.path("doc.pdf"), false);
     ASSERT_NE(window->scaleMenu(), nullptr);
   }
-  void typeScale(const QString &text) {
-    QLineEdit *box = window->form().lineEditScale;
-    box->setText(text);
-    QTest::keyClick(box, Qt::Key_Return);
-  }
+  void typeScale(const QString &text) { window_test::typeScale(*window, text); }
   folio_test::ScratchDir scratch;
   std::unique_ptr<PictureShowDlg> window;
 };
@@ -112,6 +109,23 @@ TEST_F(ScaleMenu, ChoosingAnEntrySetsTheBoxAndScale) {
   const float fitWidth = static_cast<float>(window->form().graphicsView->width()) / page.width();
   EXPECT_EQ(window->scale(), fitWidth);
   EXPECT_EQ(window->pageItem()->pixmap().width(), static_cast<int>(page.width() * fitWidth));
+}
+
+// Whole page after a zoom that needed the horizontal scroll bar: the page
+// fits the view the bar leaves behind when it goes, so the whole page is
+// shown and nothing of the view is left unused at the bottom.
+TEST(WholePageAfterZoom, FitsTheViewWithoutTheScrollBar) {
+  folio_test::ScratchDir scratch;
+  window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 1000, 1000);
+  auto window = window_test::openWindow(scratch.path("doc.pdf"), false);
+  window_test::typeScale(*window, QStringLiteral("400%"));
+  ASSERT_FALSE(window->form().horizontalScrollBar->isHidden());
+  entryWithData(*window->scaleMenu(), 16)->trigger();
+  EXPECT_TRUE(window->form().horizontalScrollBar->isHidden());
+  const QGraphicsView *view = window->form().graphicsView;
+  // A square page in a wide view: its height is what the view allows.
+  EXPECT_EQ(window->pageItem()->pixmap().height(), view->height());
+  EXPECT_EQ(window->pageItem()->offsets().viewSize(), view->size());
 }
 
 }  // namespace

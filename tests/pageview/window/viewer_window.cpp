@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGraphicsView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -46,6 +47,11 @@ void wheelOverView(PictureShowDlg &window, QPoint position, int angleDelta, bool
 
 void pressKeyInView(PictureShowDlg &window, int key) {
   QTest::keyClick(window.form().graphicsView, static_cast<Qt::Key>(key));
+}
+
+void typeScale(PictureShowDlg &window, const QString &text) {
+  window.form().lineEditScale->setText(text);
+  QTest::keyClick(window.form().lineEditScale, Qt::Key_Return);
 }
 
 QPointF pagePointUnder(const PictureShowDlg &window, QPoint position) {

@@ -29,6 +29,9 @@ void wheelOverView(PictureShowDlg &window, QPoint position, int angleDelta, bool
 // page item, the scene's focus item).
 void pressKeyInView(PictureShowDlg &window, int key);
 
+// Types text into the scale box and presses Return, as a user sets a zoom.
+void typeScale(PictureShowDlg &window, const QString &text);
+
 // The page point (in pixels of the page as shown) under position in the
 // viewport.
 QPointF pagePointUnder(const PictureShowDlg &window, QPoint position);

@@ -141,6 +141,24 @@ TEST_F(TallPage, DraggingMovesThePageWithTheCursor) {
   EXPECT_EQ(top(), 50);
 }
 
+// A page taller than the view but narrower, at 125 %: a wheel step over
+// the grey area beside the page scrolls one step, as over the page.
+TEST(NarrowTallPage, WheelOverTheGreyAreaScrollsOneStep) {
+  window_test::useTestClock();
+  folio_test::ScratchDir scratch;
+  window_test::writeProtectedPdf(scratch.path("doc.pdf"), 2, 400, 1600);
+  auto window = window_test::openWindow(scratch.path("doc.pdf"), false);
+  window_test::typeScale(*window, QStringLiteral("125%"));
+  ASSERT_EQ(window->scale(), 1.25f);
+  const QRect viewport = window->form().graphicsView->viewport()->rect();
+  ASSERT_LT(window->pageItem()->pixmap().width() + 10, viewport.width());
+  advanceClock(1000);
+  wheelOverView(*window, QPoint(viewport.left() + 3, viewport.center().y()), -120);
+  EXPECT_EQ(window->pageItem()->offsets().topOffset(), 30);
+  wheelOverView(*window, QPoint(viewport.right() - 3, viewport.center().y()), -120);
+  EXPECT_EQ(window->pageItem()->offsets().topOffset(), 60);
+}
+
 TEST(SmallPage, DraggingAPageThatFitsTheViewMovesNothing) {
   folio_test::ScratchDir scratch;
   window_test::writeProtectedImage(scratch.path("pic"), QImage(200, 150, QImage::Format_RGB32));

@@ -68,6 +68,30 @@ TEST_F(WindowWidgets, ButtonsReachTheirSlotsByName) {
                                                     "on_Btn_Last_clicked invoked"}));
 }
 
+// Binding slots by name finds a signal for every slot: nothing warns.
+TEST(WindowConstruction, EverySlotHasItsSignal) {
+  MessageCapture capture;
+  PictureShowDlg window(QByteArray("absent.pdf"), nullptr, window_test::kKey.data(),
+                        window_test::kNonceBuffer.data(), false, QStringLiteral("v2"), QString());
+  for (const CapturedMessage &message : capture.all())
+    EXPECT_EQ(message.text.find("No matching signal"), std::string::npos) << message.text;
+}
+
+// The page count label holds the whole count, "页" included, however many
+// digits it has, and the controls right of it stay clear of it.
+TEST(PageCountLabel, HoldsCountsOfEveryLength) {
+  for (const int pages : {7, 1000}) {
+    folio_test::ScratchDir scratch;
+    window_test::writeProtectedPdf(scratch.path("doc.pdf"), pages, 200, 200);
+    auto window = openWindow(scratch.path("doc.pdf"), false);
+    const QLabel *label = window->form().linePageNum;
+    ASSERT_EQ(label->text(), QStringLiteral("/%1页").arg(pages));
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << pages;
+    EXPECT_LE(label->geometry().right(), window->form().labelSeparator->x()) << pages;
+    EXPECT_LE(window->form().lineEdit->geometry().right(), label->x() + 1) << pages;
+  }
+}
+
 TEST_F(WindowWidgets, PageBoxTakesDigitsOnly) {
   const QValidator *validator = child<QLineEdit>(*window, "lineEdit")->validator();
   ASSERT_NE(validator, nullptr);

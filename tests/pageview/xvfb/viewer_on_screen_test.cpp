@@ -165,6 +165,32 @@ TEST_F(ViewerOnScreen, ControlWheelZoomChangesThePicture) {
   expect_input_changes_picture({"keydown", "ctrl", "click", "4", "keyup", "ctrl"});
 }
 
+// Closing the window ends the program: with success after a document that
+// was shown, and with the document failure status after one that never
+// opened (here the launch token carries another key).
+TEST_F(ViewerOnScreen, ClosingTheWindowTellsTheHostWhetherTheDocumentOpened) {
+  for (const bool wrong_key : {false, true}) {
+    if (wrong_key) {
+      // Another document protected with a key of its own: this token's key
+      // does not open it.
+      const std::string other = scratch_.path("other.fpd");
+      ASSERT_EQ(run_tool("", {FOLIO_HOST_PROGRAM, "protect", SAMPLES_DIR "/report.pdf", other})
+                    .exit_code,
+                0);
+      viewer_arguments_[1] = other;
+    }
+    ASSERT_NO_FATAL_FAILURE(start_viewer());
+    if (!wrong_key) frame_when(shows_page, "a page under the watermark");
+    if (wrong_key)
+      ASSERT_TRUE(folio_test::wait_until(
+          [&] { return viewer_output().find("document not opened") != std::string::npos; }))
+          << viewer_output();
+    x_->close_window(window_);
+    ASSERT_TRUE(folio_test::wait_until([&] { return !viewer_->running(); })) << viewer_output();
+    EXPECT_EQ(viewer_->exit_code(), wrong_key ? 2 : 0) << viewer_output();
+  }
+}
+
 // Without a window manager nothing carries out a maximise request, so the
 // check needs one to be installed.
 TEST_F(ViewerOnScreen, WindowIsMaximised) {
