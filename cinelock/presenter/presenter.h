@@ -7,6 +7,7 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libavutil/pixfmt.h>
 #include <libavutil/rational.h>
 #include <libswscale/swscale.h>
 }
@@ -78,6 +79,16 @@ int reuse_or_create_texture(SDL_Texture **texture, Uint32 sdl_format, int width,
 // as they lie), so that drawing has to flip it. 0, or -1 (logged).
 int upload_picture(SDL_Texture **texture, const AVFrame *frame, SwsContext **scaler,
                    bool *rows_reversed);
+// The software drawing path (output/drawing_path.h): converts and scales
+// the picture through *scaler (cached) to width x height, into *texture
+// in the output's picture format (ARGB8888, blended, for pictures with
+// alpha), upright. 0, or -1 (logged).
+int scale_picture(SDL_Texture **texture, const AVFrame *frame, int width, int height,
+                  SwsContext **scaler);
+// FFmpeg's name for the bytes of a packed SDL format; AV_PIX_FMT_NONE for
+// formats the software path does not draw in.
+AVPixelFormat pixel_format_for_texture(Uint32 sdl_format);
+
 // Draws a bitmap subtitle's regions into is->sub_texture once, sized like
 // the picture when the subtitle has no size of its own.
 void upload_subtitle(VideoState *is, ring_slot *subtitle, const ring_slot *picture);

@@ -37,6 +37,50 @@ ring_slot *due_subtitle(VideoState *is, const ring_slot *picture) {
   return subtitle->uploaded ? subtitle : nullptr;
 }
 
+// The GL path: the picture at its own size in a texture, converted and
+// scaled by the renderer while drawing.
+bool draw_picture_texture(VideoState *is, ring_slot *picture, const SDL_Rect &rect) {
+  SDL_Renderer *renderer = process_output().renderer;
+  // Software YUV textures convert while uploading, hardware ones while
+  // drawing: the mode has to hold across both.
+  SDL_SetYUVConversionMode(yuv_conversion_mode_for(picture->frame));
+  if (!picture->uploaded) {
+    bool rows_reversed = false;
+    if (upload_picture(&is->vid_texture, picture->frame, &is->img_convert_ctx, &rows_reversed) <
+        0) {
+      SDL_SetYUVConversionMode(SDL_YUV_CONVERSION_AUTOMATIC);
+      return false;
+    }
+    picture->uploaded = 1;
+    picture->flip_vertical = rows_reversed ? 1 : 0;
+  }
+  SDL_RenderCopyEx(renderer, is->vid_texture, nullptr, &rect, 0, nullptr,
+                   picture->flip_vertical ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE);
+  SDL_SetYUVConversionMode(SDL_YUV_CONVERSION_AUTOMATIC);
+  return true;
+}
+
+bool texture_has_size(SDL_Texture *texture, int width, int height) {
+  int texture_width = 0;
+  int texture_height = 0;
+  return texture != nullptr &&
+         SDL_QueryTexture(texture, nullptr, nullptr, &texture_width, &texture_height) == 0 &&
+         texture_width == width && texture_height == height;
+}
+
+// The software path: the picture scaled once to the displayed size (again
+// only when that size changes), then copied as it is.
+bool draw_scaled_picture(VideoState *is, ring_slot *picture, const SDL_Rect &rect) {
+  if (!picture->uploaded || !texture_has_size(is->vid_texture, rect.w, rect.h)) {
+    if (scale_picture(&is->vid_texture, picture->frame, rect.w, rect.h, &is->img_convert_ctx) < 0)
+      return false;
+    picture->uploaded = 1;
+    picture->flip_vertical = 0;
+  }
+  SDL_RenderCopy(process_output().renderer, is->vid_texture, nullptr, &rect);
+  return true;
+}
+
 void draw_picture(VideoState *is) {
   // Nothing has been shown yet: the last-shown slot holds no picture.
   if (!is->pictq.read_index_shown.load()) return;
@@ -47,22 +91,11 @@ void draw_picture(VideoState *is) {
   SDL_Rect rect;
   calculate_display_rect(&rect, is->xleft, is->ytop, is->width, is->height, picture->width,
                          picture->height, picture->sample_aspect_ratio);
-  // Software YUV textures convert while uploading, hardware ones while
-  // drawing: the mode has to hold across both.
-  SDL_SetYUVConversionMode(yuv_conversion_mode_for(picture->frame));
-  if (!picture->uploaded) {
-    bool rows_reversed = false;
-    if (upload_picture(&is->vid_texture, picture->frame, &is->img_convert_ctx, &rows_reversed) <
-        0) {
-      SDL_SetYUVConversionMode(SDL_YUV_CONVERSION_AUTOMATIC);
-      return;
-    }
-    picture->uploaded = 1;
-    picture->flip_vertical = rows_reversed ? 1 : 0;
+  if (process_output().software_drawing) {
+    if (!draw_scaled_picture(is, picture, rect)) return;
+  } else if (!draw_picture_texture(is, picture, rect)) {
+    return;
   }
-  SDL_RenderCopyEx(renderer, is->vid_texture, nullptr, &rect, 0, nullptr,
-                   picture->flip_vertical ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE);
-  SDL_SetYUVConversionMode(SDL_YUV_CONVERSION_AUTOMATIC);
   if (subtitle != nullptr && is->sub_texture != nullptr) {
     SDL_RenderCopy(renderer, is->sub_texture, nullptr, &rect);
   }

@@ -1,0 +1,131 @@
+// The software drawing path's pictures: each shown picture converted and
+// scaled once, to the size it is displayed at, by libswscale, into a
+// texture of the software renderer in the window surface's own format, so
+// that presenting it is a plain copy.
+#include <cstring>
+
+extern "C" {
+#include <libavutil/log.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include "output/process_output.h"
+#include "presenter/presenter.h"
+
+namespace cinelock {
+
+namespace {
+
+// Bilinear with its filter widened to the scale factor: anti-aliased when
+// shrinking, as the GL path's linear filtering is when enlarging.
+constexpr int kScalerFlags = SWS_BILINEAR;
+
+// The matrix the GL path would use: the picture's own, else BT.709 for HD
+// and BT.601 for SD (SDL's automatic rule).
+int colour_matrix_for(const AVFrame *frame) {
+  switch (frame->colorspace) {
+    case AVCOL_SPC_BT709:
+      return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC:
+      return SWS_CS_FCC;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+      return SWS_CS_ITU601;
+    case AVCOL_SPC_SMPTE240M:
+      return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      return SWS_CS_BT2020;
+    default:
+      return frame->height > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+  }
+}
+
+bool is_yuv(int format) {
+  const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(format));
+  return descriptor != nullptr && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) &&
+         !(descriptor->flags & AV_PIX_FMT_FLAG_PAL) && descriptor->nb_components >= 3;
+}
+
+// Tells the scaler the picture's YUV matrix and range, when they differ
+// from what it was last told (setting them rebuilds its tables).
+void set_colour_details(SwsContext *scaler, const AVFrame *frame) {
+  if (!is_yuv(frame->format)) return;
+  const int *wanted = sws_getCoefficients(colour_matrix_for(frame));
+  const int full_range = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+  int *table = nullptr;
+  int *inverse_table = nullptr;
+  int source_range = 0;
+  int destination_range = 0;
+  int brightness = 0;
+  int contrast = 0;
+  int saturation = 0;
+  if (sws_getColorspaceDetails(scaler, &inverse_table, &source_range, &table, &destination_range,
+                               &brightness, &contrast, &saturation) < 0) {
+    return;
+  }
+  if (source_range == full_range && std::memcmp(inverse_table, wanted, 4 * sizeof(int)) == 0) return;
+  sws_setColorspaceDetails(scaler, wanted, full_range, table, destination_range, brightness,
+                           contrast, saturation);
+}
+
+}  // namespace
+
+AVPixelFormat pixel_format_for_texture(Uint32 sdl_format) {
+  // The packed 32-bit formats the window surface may have.
+  switch (sdl_format) {
+    case SDL_PIXELFORMAT_RGB888:
+      return AV_PIX_FMT_0RGB32;
+    case SDL_PIXELFORMAT_BGR888:
+      return AV_PIX_FMT_0BGR32;
+    case SDL_PIXELFORMAT_ARGB8888:
+      return AV_PIX_FMT_RGB32;
+    case SDL_PIXELFORMAT_ABGR8888:
+      return AV_PIX_FMT_BGR32;
+    case SDL_PIXELFORMAT_RGBX8888:
+      return AV_PIX_FMT_NE(RGB0, 0BGR);
+    case SDL_PIXELFORMAT_BGRX8888:
+      return AV_PIX_FMT_NE(BGR0, 0RGB);
+    case SDL_PIXELFORMAT_RGBA8888:
+      return AV_PIX_FMT_RGB32_1;
+    case SDL_PIXELFORMAT_BGRA8888:
+      return AV_PIX_FMT_BGR32_1;
+    case SDL_PIXELFORMAT_RGB565:
+      return AV_PIX_FMT_RGB565;
+    default:
+      return AV_PIX_FMT_NONE;
+  }
+}
+
+int scale_picture(SDL_Texture **texture, const AVFrame *frame, int width, int height,
+                  SwsContext **scaler) {
+  Uint32 direct_format = SDL_PIXELFORMAT_UNKNOWN;
+  SDL_BlendMode blend_mode = SDL_BLENDMODE_NONE;
+  texture_format_for(frame->format, &direct_format, &blend_mode);
+  // Pictures with alpha are blended over the background, as on the GL
+  // path; the others are scaled straight into the surface's format.
+  Uint32 sdl_format = process_output().picture_format;
+  AVPixelFormat target = pixel_format_for_texture(sdl_format);
+  if (blend_mode != SDL_BLENDMODE_NONE || target == AV_PIX_FMT_NONE) {
+    sdl_format = SDL_PIXELFORMAT_ARGB8888;
+    target = AV_PIX_FMT_RGB32;
+  }
+  if (reuse_or_create_texture(texture, sdl_format, width, height, blend_mode, false) < 0) return -1;
+  *scaler = sws_getCachedContext(*scaler, frame->width, frame->height,
+                                 static_cast<AVPixelFormat>(frame->format), width, height, target,
+                                 kScalerFlags, nullptr, nullptr, nullptr);
+  if (*scaler == nullptr) {
+    av_log(nullptr, AV_LOG_FATAL, "Cannot initialize the conversion context\n");
+    return -1;
+  }
+  set_colour_details(*scaler, frame);
+  uint8_t *pixels[4] = {};
+  int pitch[4] = {};
+  if (SDL_LockTexture(*texture, nullptr, reinterpret_cast<void **>(pixels), pitch) < 0) return -1;
+  // The scaler reads negative line sizes as they are meant: upright.
+  sws_scale(*scaler, frame->data, frame->linesize, 0, frame->height, pixels, pitch);
+  SDL_UnlockTexture(*texture);
+  return 0;
+}
+
+}  // namespace cinelock
