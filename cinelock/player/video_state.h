@@ -33,6 +33,8 @@ struct RDFTContext;
 
 namespace cinelock {
 
+class PictureScaler;
+
 constexpr int kPictureRingCapacity = 3;
 constexpr int kSubtitleRingCapacity = 16;
 constexpr int kSampleRingCapacity = 9;
@@ -140,6 +142,11 @@ struct VideoState {
   double max_frame_duration = 0.0;
   SwsContext *img_convert_ctx = nullptr;
   SwsContext *sub_convert_ctx = nullptr;
+  // The software drawing path's scaler for 4:2:0 pictures, made on first
+  // use, and the size vid_texture's picture was last scaled to there.
+  PictureScaler *picture_scaler = nullptr;
+  int scaled_width = 0;
+  int scaled_height = 0;
 
   // 10. End of file, file name, picture area, stepping.
   std::atomic<int> eof{0};

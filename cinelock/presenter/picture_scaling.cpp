@@ -1,7 +1,8 @@
 // The software drawing path's pictures: each shown picture converted and
-// scaled once, to the size it is displayed at, by libswscale, into a
-// texture of the software renderer in the window surface's own format, so
-// that presenting it is a plain copy.
+// scaled once, to the size it is displayed at, into a texture of the
+// software renderer in the window surface's own format, so that
+// presenting it is a plain copy. 8-bit 4:2:0 pictures go through the
+// picture scaler (picture_scaler.h), the rest through libswscale alone.
 #include <cstring>
 
 extern "C" {
@@ -10,6 +11,7 @@ extern "C" {
 }
 
 #include "output/process_output.h"
+#include "presenter/picture_scaler.h"
 #include "presenter/presenter.h"
 
 namespace cinelock {
@@ -97,8 +99,7 @@ AVPixelFormat pixel_format_for_texture(Uint32 sdl_format) {
   }
 }
 
-int scale_picture(SDL_Texture **texture, const AVFrame *frame, int width, int height,
-                  SwsContext **scaler) {
+int scale_picture(VideoState *is, const AVFrame *frame, int width, int height) {
   Uint32 direct_format = SDL_PIXELFORMAT_UNKNOWN;
   SDL_BlendMode blend_mode = SDL_BLENDMODE_NONE;
   texture_format_for(frame->format, &direct_format, &blend_mode);
@@ -110,22 +111,50 @@ int scale_picture(SDL_Texture **texture, const AVFrame *frame, int width, int he
     sdl_format = SDL_PIXELFORMAT_ARGB8888;
     target = AV_PIX_FMT_RGB32;
   }
-  if (reuse_or_create_texture(texture, sdl_format, width, height, blend_mode, false) < 0) return -1;
-  *scaler = sws_getCachedContext(*scaler, frame->width, frame->height,
-                                 static_cast<AVPixelFormat>(frame->format), width, height, target,
-                                 kScalerFlags, nullptr, nullptr, nullptr);
-  if (*scaler == nullptr) {
+  // Padding bytes may be written as anything: libswscale's SIMD converters
+  // write the formats with alpha.
+  if (target == AV_PIX_FMT_0RGB32) target = AV_PIX_FMT_RGB32;
+  if (target == AV_PIX_FMT_0BGR32) target = AV_PIX_FMT_BGR32;
+  const bool own_scaler = (target == AV_PIX_FMT_RGB32 || target == AV_PIX_FMT_BGR32) &&
+                          PictureScaler::handles(frame, width, height);
+  // The picture scaler's rows are padded (drawing copies width columns).
+  const int texture_width = own_scaler ? PictureScaler::padded_width(width) : width;
+  if (reuse_or_create_texture(&is->vid_texture, sdl_format, texture_width, height, blend_mode,
+                              false) < 0)
+    return -1;
+  SwsContext *converter = nullptr;
+  if (own_scaler) {
+    if (is->picture_scaler == nullptr) is->picture_scaler = new PictureScaler;
+    converter = is->picture_scaler->converter(width, height, target);
+  } else {
+    is->img_convert_ctx = sws_getCachedContext(is->img_convert_ctx, frame->width, frame->height,
+                                               static_cast<AVPixelFormat>(frame->format), width,
+                                               height, target, kScalerFlags, nullptr, nullptr,
+                                               nullptr);
+    converter = is->img_convert_ctx;
+  }
+  if (converter == nullptr) {
     av_log(nullptr, AV_LOG_FATAL, "Cannot initialize the conversion context\n");
     return -1;
   }
-  set_colour_details(*scaler, frame);
+  set_colour_details(converter, frame);
   uint8_t *pixels[4] = {};
   int pitch[4] = {};
-  if (SDL_LockTexture(*texture, nullptr, reinterpret_cast<void **>(pixels), pitch) < 0) return -1;
-  // The scaler reads negative line sizes as they are meant: upright.
-  sws_scale(*scaler, frame->data, frame->linesize, 0, frame->height, pixels, pitch);
-  SDL_UnlockTexture(*texture);
+  if (SDL_LockTexture(is->vid_texture, nullptr, reinterpret_cast<void **>(pixels), pitch) < 0)
+    return -1;
+  if (own_scaler) {
+    is->picture_scaler->scale(frame, pixels[0], pitch[0]);
+  } else {
+    // The scaler reads negative line sizes as they are meant: upright.
+    sws_scale(converter, frame->data, frame->linesize, 0, frame->height, pixels, pitch);
+  }
+  SDL_UnlockTexture(is->vid_texture);
   return 0;
+}
+
+void free_picture_scaler(VideoState *is) {
+  delete is->picture_scaler;
+  is->picture_scaler = nullptr;
 }
 
 }  // namespace cinelock

@@ -80,11 +80,13 @@ int reuse_or_create_texture(SDL_Texture **texture, Uint32 sdl_format, int width,
 int upload_picture(SDL_Texture **texture, const AVFrame *frame, SwsContext **scaler,
                    bool *rows_reversed);
 // The software drawing path (output/drawing_path.h): converts and scales
-// the picture through *scaler (cached) to width x height, into *texture
-// in the output's picture format (ARGB8888, blended, for pictures with
-// alpha), upright. 0, or -1 (logged).
-int scale_picture(SDL_Texture **texture, const AVFrame *frame, int width, int height,
-                  SwsContext **scaler);
+// the picture to width x height into is->vid_texture, in the output's
+// picture format (ARGB8888, blended, for pictures with alpha), upright,
+// through is->picture_scaler or is->img_convert_ctx (both kept). The
+// texture may be wider than width (padding on the right). 0, or -1
+// (logged).
+int scale_picture(VideoState *is, const AVFrame *frame, int width, int height);
+void free_picture_scaler(VideoState *is);
 // FFmpeg's name for the bytes of a packed SDL format; AV_PIX_FMT_NONE for
 // formats the software path does not draw in.
 AVPixelFormat pixel_format_for_texture(Uint32 sdl_format);

@@ -60,24 +60,18 @@ bool draw_picture_texture(VideoState *is, ring_slot *picture, const SDL_Rect &re
   return true;
 }
 
-bool texture_has_size(SDL_Texture *texture, int width, int height) {
-  int texture_width = 0;
-  int texture_height = 0;
-  return texture != nullptr &&
-         SDL_QueryTexture(texture, nullptr, nullptr, &texture_width, &texture_height) == 0 &&
-         texture_width == width && texture_height == height;
-}
-
 // The software path: the picture scaled once to the displayed size (again
 // only when that size changes), then copied as it is.
 bool draw_scaled_picture(VideoState *is, ring_slot *picture, const SDL_Rect &rect) {
-  if (!picture->uploaded || !texture_has_size(is->vid_texture, rect.w, rect.h)) {
-    if (scale_picture(&is->vid_texture, picture->frame, rect.w, rect.h, &is->img_convert_ctx) < 0)
-      return false;
+  if (!picture->uploaded || is->scaled_width != rect.w || is->scaled_height != rect.h) {
+    if (scale_picture(is, picture->frame, rect.w, rect.h) < 0) return false;
     picture->uploaded = 1;
     picture->flip_vertical = 0;
+    is->scaled_width = rect.w;
+    is->scaled_height = rect.h;
   }
-  SDL_RenderCopy(process_output().renderer, is->vid_texture, nullptr, &rect);
+  const SDL_Rect scaled{0, 0, rect.w, rect.h};
+  SDL_RenderCopy(process_output().renderer, is->vid_texture, &scaled, &rect);
   return true;
 }
 

@@ -221,6 +221,7 @@ void presenter_fixture::TearDown() {
     }
     sws_freeContext(is->img_convert_ctx);
     sws_freeContext(is->sub_convert_ctx);
+    cinelock::free_picture_scaler(is);
     av_rdft_end(is->rdft);
     av_freep(&is->rdft_data);
     if (video_ready_) {

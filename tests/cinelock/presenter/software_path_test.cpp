@@ -55,9 +55,17 @@ class SoftwarePath : public presenter_fixture,
     cinelock::video_refresh(state.get(), &remaining);
   }
 
+  // The size the last picture was scaled to, and its texture's format.
+  // The texture holds it at its top left (its rows may be padded).
   void texture_size(int *width, int *height, Uint32 *format = nullptr) const {
     ASSERT_NE(state->vid_texture, nullptr);
-    ASSERT_EQ(SDL_QueryTexture(state->vid_texture, format, nullptr, width, height), 0);
+    int texture_width = 0, texture_height = 0;
+    ASSERT_EQ(SDL_QueryTexture(state->vid_texture, format, nullptr, &texture_width, &texture_height), 0);
+    *width = state->scaled_width;
+    *height = state->scaled_height;
+    EXPECT_EQ(texture_height, *height);
+    EXPECT_GE(texture_width, *width);
+    EXPECT_LT(texture_width, *width + 8);
   }
 };
 
