@@ -69,13 +69,22 @@ bool has_ssse3() {
   return present && simd_allowed.load(std::memory_order_relaxed);
 }
 
+// next_a and next_b: the rows the next output row blends, fetched into the
+// cache meanwhile (the picture is read from memory once, and waiting for
+// it is most of the cost; the processor's own prefetching does not look
+// that far ahead). Null: none.
 __attribute__((target("ssse3"))) void blend_rows_ssse3(const uint8_t *a, const uint8_t *b,
-                                                      uint8_t *out, int count, int weight) {
+                                                      uint8_t *out, int count, int weight,
+                                                      const uint8_t *next_a, const uint8_t *next_b) {
   // Bytes (64 - f, f) in every 16-bit lane, to weigh (a, b) pairs.
   const __m128i weights = _mm_set1_epi16(static_cast<int16_t>(weight << 8 | (kWeightOne - weight)));
   const __m128i round = _mm_set1_epi16(kWeightOne / 2);
   int i = 0;
   for (; i + 16 <= count; i += 16) {
+    if (next_a != nullptr && (i & 63) == 0) {
+      _mm_prefetch(reinterpret_cast<const char *>(next_a + i), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char *>(next_b + i), _MM_HINT_T0);
+    }
     const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + i));
     const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
     __m128i low = _mm_maddubs_epi16(_mm_unpacklo_epi8(va, vb), weights);
@@ -131,9 +140,13 @@ struct PictureScaler::Plane {
     }
   }
 
-  void blend_rows(const uint8_t *a, const uint8_t *b, int weight) {
+  void blend_rows(const uint8_t *a, const uint8_t *b, int weight, const uint8_t *next_a,
+                  const uint8_t *next_b) {
 #if CINELOCK_SCALER_SSSE3
-    if (has_ssse3()) return blend_rows_ssse3(a, b, row.data(), source_width, weight);
+    if (has_ssse3()) return blend_rows_ssse3(a, b, row.data(), source_width, weight, next_a, next_b);
+#else
+    (void)next_a;
+    (void)next_b;
 #endif
     blend_rows_c(a, b, row.data(), source_width, weight);
   }
@@ -169,12 +182,19 @@ struct PictureScaler::Plane {
   // Output rows first .. first + count - 1 into out, stride bytes apart.
   void scale_rows(const uint8_t *source, int source_stride, int first, int count, uint8_t *out,
                   int stride) {
+    auto row_at = [&](int position) {
+      return source + static_cast<ptrdiff_t>(std::min(position, source_height - 1)) * source_stride;
+    };
     for (int y = first; y < first + count; ++y) {
       const Sample &sample = rows[static_cast<size_t>(y)];
-      const uint8_t *a = source + static_cast<ptrdiff_t>(sample.position) * source_stride;
-      const uint8_t *b =
-          source + static_cast<ptrdiff_t>(std::min(sample.position + 1, source_height - 1)) * source_stride;
-      blend_rows(a, b, sample.weight);
+      const uint8_t *next_a = nullptr;
+      const uint8_t *next_b = nullptr;
+      if (y + 1 < height) {
+        const int next = rows[static_cast<size_t>(y + 1)].position;
+        next_a = row_at(next);
+        next_b = row_at(next + 1);
+      }
+      blend_rows(row_at(sample.position), row_at(sample.position + 1), sample.weight, next_a, next_b);
       uint8_t *line = out + static_cast<ptrdiff_t>(y - first) * stride;
 #if CINELOCK_SCALER_SSSE3
       if (has_ssse3()) {

@@ -152,6 +152,50 @@ int scale_picture(VideoState *is, const AVFrame *frame, int width, int height) {
   return 0;
 }
 
+namespace {
+
+// libswscale's name for a packed 32-bit surface format with its padding
+// byte, as its SIMD converters write it (alpha 255 in the padding).
+AVPixelFormat packed32_target(Uint32 surface_format) {
+  switch (surface_format) {
+    case SDL_PIXELFORMAT_RGB888:
+    case SDL_PIXELFORMAT_ARGB8888:
+      return AV_PIX_FMT_RGB32;
+    case SDL_PIXELFORMAT_BGR888:
+    case SDL_PIXELFORMAT_ABGR8888:
+      return AV_PIX_FMT_BGR32;
+    default:
+      return AV_PIX_FMT_NONE;
+  }
+}
+
+}  // namespace
+
+bool picture_fits_surface(const AVFrame *frame, const SDL_Rect &rect, Uint32 surface_format,
+                          int surface_width, int surface_height) {
+  Uint32 direct_format = SDL_PIXELFORMAT_UNKNOWN;
+  SDL_BlendMode blend_mode = SDL_BLENDMODE_NONE;
+  texture_format_for(frame->format, &direct_format, &blend_mode);
+  return blend_mode == SDL_BLENDMODE_NONE && packed32_target(surface_format) != AV_PIX_FMT_NONE &&
+         rect.x >= 0 && rect.y >= 0 && rect.y + rect.h <= surface_height &&
+         rect.x + PictureScaler::padded_width(rect.w) <= surface_width &&
+         PictureScaler::handles(frame, rect.w, rect.h);
+}
+
+int scale_picture_into(VideoState *is, const AVFrame *frame, uint8_t *pixels, int pitch, int width,
+                       int height, Uint32 surface_format) {
+  if (is->picture_scaler == nullptr) is->picture_scaler = new PictureScaler;
+  SwsContext *converter =
+      is->picture_scaler->converter(width, height, packed32_target(surface_format));
+  if (converter == nullptr) {
+    av_log(nullptr, AV_LOG_FATAL, "Cannot initialize the conversion context\n");
+    return -1;
+  }
+  set_colour_details(converter, frame);
+  is->picture_scaler->scale(frame, pixels, pitch);
+  return 0;
+}
+
 void free_picture_scaler(VideoState *is) {
   delete is->picture_scaler;
   is->picture_scaler = nullptr;

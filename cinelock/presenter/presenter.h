@@ -87,6 +87,15 @@ int upload_picture(SDL_Texture **texture, const AVFrame *frame, SwsContext **sca
 // (logged).
 int scale_picture(VideoState *is, const AVFrame *frame, int width, int height);
 void free_picture_scaler(VideoState *is);
+// Whether the picture can be scaled straight into a surface of that format
+// and size at rect: an 8-bit 4:2:0 picture for the picture scaler, a
+// packed 32-bit RGB surface, room right of rect for the scaler's padding.
+bool picture_fits_surface(const AVFrame *frame, const SDL_Rect &rect, Uint32 surface_format,
+                          int surface_width, int surface_height);
+// Scales the picture to width x height into pixels (pitch bytes a row) of
+// such a surface. 0, or -1 (logged).
+int scale_picture_into(VideoState *is, const AVFrame *frame, uint8_t *pixels, int pitch, int width,
+                       int height, Uint32 surface_format);
 // FFmpeg's name for the bytes of a packed SDL format; AV_PIX_FMT_NONE for
 // formats the software path does not draw in.
 AVPixelFormat pixel_format_for_texture(Uint32 sdl_format);

@@ -120,6 +120,38 @@ TEST_P(SoftwarePath, EachPictureIsScaledOnceUntilTheDisplayedSizeChanges) {
       << "not scaled again for the new size";
 }
 
+// 8-bit 4:2:0 pictures, what decoders mostly give, are scaled straight
+// into the surface, beside black bars; drawn again (an expose) they are
+// not converted again, and the bars are filled again.
+TEST_P(SoftwarePath, DecodedPicturesAreScaledStraightIntoTheSurfaceOnce) {
+  ASSERT_TRUE(show(make_solid_frame(AV_PIX_FMT_YUV420P, 96, 96, kGreen)));
+  EXPECT_EQ(state->scaled_into, cinelock::ScaledInto::surface);
+  EXPECT_EQ(state->scaled_width, kAreaHeight);
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth / 2, kAreaHeight / 2), kGreen, 12));
+  EXPECT_TRUE(colour_near(pixel_at(2, kAreaHeight / 2), kBlack, 0));
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth - 2, kAreaHeight / 2), kBlack, 0));
+
+  AVFrame *decoded = cinelock::decoded_ring_peek_last(&state->pictq)->frame;
+  for (int plane = 0; plane < 3; ++plane)
+    for (int y = 0; y < (plane ? 48 : 96); ++y)
+      std::memset(decoded->data[plane] + y * decoded->linesize[plane], plane ? 128 : 16, plane ? 48 : 96);
+  redraw();
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth / 2, kAreaHeight / 2), kGreen, 12))
+      << "the picture was converted again";
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth - 2, kAreaHeight / 2), kBlack, 0));
+}
+
+// Where the scaler's padding would not fit right of the picture, the
+// picture goes through a texture instead.
+TEST_P(SoftwarePath, APictureWithoutRoomForPaddingGoesThroughATexture) {
+  ASSERT_TRUE(show(make_solid_frame(AV_PIX_FMT_YUV420P, 2 * (kAreaWidth - 2), 2 * kAreaHeight, kBlue)));
+  EXPECT_EQ(state->scaled_width, kAreaWidth - 2);
+  EXPECT_EQ(state->scaled_into, cinelock::ScaledInto::texture);
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth / 2, kAreaHeight / 2), kBlue, 12));
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth - 3, kAreaHeight / 2), kBlue, 12));
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth - 1, kAreaHeight / 2), kBlack, 0));
+}
+
 // YUV pictures decode with their own matrix and range, as on the GL path:
 // red in BT.709 and BT.601 limited range; full-range grey keeps its level.
 TEST_P(SoftwarePath, YuvPicturesUseTheirOwnMatrixAndRange) {
@@ -179,7 +211,8 @@ TEST_P(SoftwarePath, PicturesWithAlphaAreBlendedOverBlack) {
   EXPECT_TRUE(colour_near(pixel_at(kAreaWidth - 2, 2), kRed, 0));
 }
 
-// A bitmap subtitle is drawn over the scaled picture.
+// A bitmap subtitle is drawn over the scaled picture (a half-transparent
+// one would show a second blend).
 TEST_P(SoftwarePath, SubtitlesAreDrawnOverThePicture) {
   open_subtitles();
   cinelock::ring_slot *slot = cinelock::decoded_ring_peek_writable(&state->subpq);
@@ -198,7 +231,7 @@ TEST_P(SoftwarePath, SubtitlesAreDrawnOverThePicture) {
   region->data[0] = static_cast<uint8_t *>(av_malloc(16 * 16));
   std::memset(region->data[0], 1, 16 * 16);
   region->data[1] = static_cast<uint8_t *>(av_mallocz(1024));
-  reinterpret_cast<uint32_t *>(region->data[1])[1] = 0xff00ff00u;
+  reinterpret_cast<uint32_t *>(region->data[1])[1] = 0x8000ff00u;  // half-transparent green
   slot->pts = 0;
   slot->serial = state->subtitleq.serial.load();
   // Sized like the picture, twice the area: the region covers its upper
@@ -208,9 +241,16 @@ TEST_P(SoftwarePath, SubtitlesAreDrawnOverThePicture) {
   slot->uploaded = 0;
   cinelock::decoded_ring_push(&state->subpq);
 
-  ASSERT_TRUE(show(make_two_band_rgb24(2 * kAreaWidth, 2 * kAreaHeight, kBlue, kBlue)));
-  EXPECT_TRUE(colour_near(pixel_at(3, 3), kGreen, 0));
-  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth / 2, kAreaHeight / 2), kBlue, 0));
+  // A decoded picture, scaled into the surface; the subtitle goes over it
+  // each time it is drawn, and is not blended twice.
+  ASSERT_TRUE(show(make_solid_frame(AV_PIX_FMT_YUV420P, 2 * kAreaWidth, 2 * kAreaHeight, kBlue)));
+  EXPECT_EQ(state->scaled_into, cinelock::ScaledInto::surface);
+  const rgb blended = pixel_at(3, 3);
+  EXPECT_TRUE(colour_near(blended, rgb{0, 128, 128}, 12));
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth / 2, kAreaHeight / 2), kBlue, 12));
+  redraw();
+  EXPECT_TRUE(colour_near(pixel_at(3, 3), blended, 0));
+  EXPECT_TRUE(colour_near(pixel_at(kAreaWidth / 2, kAreaHeight / 2), kBlue, 12));
 }
 
 // The window surface's formats on X11 (RGB888 for depth 24) and the
