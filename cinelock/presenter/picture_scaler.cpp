@@ -250,6 +250,14 @@ void PictureScaler::prepare(const AVFrame *frame) {
 }
 
 void PictureScaler::scale(const AVFrame *frame, uint8_t *pixels, int pitch) {
+  uint8_t *destination[4] = {pixels};
+  int destination_pitch[4] = {pitch};
+  if (frame->width == width_ && frame->height == height_) {
+    // Shown at its own size: only converted.
+    sws_scale(converter_, frame->data, frame->linesize, 0, frame->height, destination,
+              destination_pitch);
+    return;
+  }
   prepare(frame);
   int strides[4] = {};
   const uint8_t *band[4] = {};
@@ -257,8 +265,6 @@ void PictureScaler::scale(const AVFrame *frame, uint8_t *pixels, int pitch) {
     strides[i] = band_stride(i);
     band[i] = band_[i].data();
   }
-  uint8_t *destination[4] = {pixels};
-  int destination_pitch[4] = {pitch};
   for (int y = 0; y < height_; y += kBandRows) {
     const int rows = std::min(kBandRows, height_ - y);
     planes_[0]->scale_rows(frame->data[0], frame->linesize[0], y, rows, band_[0].data(), strides[0]);

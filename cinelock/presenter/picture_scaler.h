@@ -7,7 +7,8 @@
 // source row and converts in C: about three times the time, which on a
 // machine without a GPU is most of what playing costs above decoding.
 //
-// The planes are scaled vertically first (two source rows blended into a
+// A picture shown at its own size is only converted. The planes are
+// scaled vertically first (two source rows blended into a
 // row of the source's width), then horizontally from that row, with
 // SSSE3 where the processor has it (byte shuffles gather the pairs of
 // neighbours for four outputs from one 16-byte load, a multiply-add
