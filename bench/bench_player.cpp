@@ -4,14 +4,20 @@
 // 1. CPU time to play a protected 10 s 1920x1080 30 fps H.264 + AAC clip
 //    (deciphering, decoding, resampling, presenting, paced in real time by
 //    the dummy audio device) against only decoding the same packets from
-//    the clear file with libavcodec, threaded alike. Each side runs three
-//    times, interleaved, starting with a side chosen in turn; the goal is
-//    met when both the medians' and the fastest runs' ratio meet it.
+//    the clear file with libavcodec, threaded alike: in a host's 1024x576
+//    window on a private X server without GL acceleration (Xvfb, as in a
+//    virtual machine or remote desktop), in a 1920x1080 window filling
+//    that screen, and headless (SDL's offscreen driver) at the clip's
+//    size, each on the drawing path the player chooses; once more with
+//    the GL path forced. Each side runs three times, interleaved, starting
+//    with a side chosen in turn; the goal is met when both the medians' and
+//    the fastest runs' ratio meet it. Without Xvfb only the headless
+//    figures are made.
 // 2. Peak memory playing a 40 s clip against a 10 s clip of the same kind
 //    (1280x720): the read thread stops at its back-pressure bound and the
 //    frame rings are of fixed size, so a longer clip should cost nothing.
 //
-//   bench_player                 3 to 4 minutes, mostly play at real-time
+//   bench_player                 5 to 6 minutes, mostly play at real-time
 //                                pace or slower (pictures are never dropped)
 //   BENCH_DIR=dir                where scratch files go (about 90 MiB)
 //
@@ -27,12 +33,14 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "child_output.h"
 #include "child_process.h"
 #include "ratio_report.h"
 #include "scratch_files.h"
+#include "x_server.h"
 
 namespace {
 
@@ -44,6 +52,11 @@ using folio_bench::Samples;
 constexpr int kCpuRounds = 3;
 constexpr int kMemoryRuns = 2;
 constexpr double kCpuGoal = 1.25;
+constexpr double kX11WindowGoal = 1.3;
+constexpr int kWindowWidth = 1024;  // Morlan's window
+constexpr int kWindowHeight = 576;
+constexpr int kFullScreenWidth = 1920;
+constexpr int kFullScreenHeight = 1080;
 constexpr double kGrowthGoalMiB = 16;
 
 struct Clip {
@@ -88,52 +101,74 @@ bool make(const Clip &clip, const std::string &log) {
               .empty();
 }
 
-// SDL's own software renderer presenting into a plain memory surface: no
-// GL and so no rasteriser threads. Set for one child, then put back.
-class SoftwareRendering {
+// Environment variables set for the children started while it lives,
+// then put back.
+class ScopedEnvironment {
  public:
-  SoftwareRendering() {
-    for (Saved &variable : saved_) {
-      const char *value = std::getenv(variable.name);
-      variable.had = value != nullptr;
-      if (value) variable.value = value;
+  explicit ScopedEnvironment(const std::vector<std::pair<std::string, std::string>> &values) {
+    for (const auto &[name, value] : values) {
+      const char *before = std::getenv(name.c_str());
+      saved_.push_back({name, before != nullptr, before ? before : ""});
+      setenv(name.c_str(), value.c_str(), 1);
     }
-    setenv("SDL_RENDER_DRIVER", "software", 1);
-    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
   }
-  ~SoftwareRendering() {
+  ~ScopedEnvironment() {
     for (const Saved &variable : saved_) {
       if (variable.had)
-        setenv(variable.name, variable.value.c_str(), 1);
+        setenv(variable.name.c_str(), variable.value.c_str(), 1);
       else
-        unsetenv(variable.name);
+        unsetenv(variable.name.c_str());
     }
   }
+  ScopedEnvironment(const ScopedEnvironment &) = delete;
+  ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
 
  private:
   struct Saved {
-    const char *name;
-    bool had = false;
+    std::string name;
+    bool had;
     std::string value;
   };
-  Saved saved_[2] = {{"SDL_RENDER_DRIVER", false, {}}, {"SDL_FRAMEBUFFER_ACCELERATION", false, {}}};
+  std::vector<Saved> saved_;
+};
+
+// Where a play draws: SDL's offscreen driver (no window system) or a host
+// window on the benchmark's X server, of a given size; environment
+// variables for the child (CINELOCK_DRAWING to force a path).
+struct Output {
+  std::string label;
+  bool x11 = false;
+  int width = 0;
+  int height = 0;
+  std::vector<std::pair<std::string, std::string>> environment;
 };
 
 // One play of the clip: its output, or empty when the child failed or the
 // player ended well before the clip did (then nothing was measured).
-std::string play(const Clip &clip, const std::string &log, bool software = false) {
-  std::unique_ptr<SoftwareRendering> rendering;
-  if (software) rendering = std::make_unique<SoftwareRendering>();
-  const std::string output = run_child(
-      {"play", clip.protected_path, std::to_string(clip.width), std::to_string(clip.height)}, log);
-  if (output.empty()) return output;
-  const double played = reported(output, "wall_seconds");
+std::string play(const Clip &clip, const std::string &log, const Output &output = {}) {
+  ScopedEnvironment environment(output.environment);
+  std::vector<std::string> args{"play", clip.protected_path,
+                                std::to_string(output.width ? output.width : clip.width),
+                                std::to_string(output.height ? output.height : clip.height)};
+  if (output.x11) args.push_back("x11");
+  const std::string result = run_child(args, log);
+  if (result.empty()) return result;
+  const double played = reported(result, "wall_seconds");
   if (!(played >= 0.9 * clip.seconds)) {
     std::fprintf(stderr, "bench_player: the player ended after %.1f s of the %s clip\n", played,
                  clip.name.c_str());
     return "";
   }
-  return output;
+  return result;
+}
+
+// The value of "key=" in a child's output as text; "?" when missing.
+std::string reported_text(const std::string &output, const std::string &key) {
+  const std::string prefix = "\n" + key + "=";
+  std::size_t at = ("\n" + output).rfind(prefix);
+  if (at == std::string::npos) return "?";
+  at += prefix.size() - 1;
+  return output.substr(at, output.find('\n', at) - at);
 }
 
 std::string clip_note(const Clip &clip) {
@@ -144,56 +179,108 @@ std::string clip_note(const Clip &clip) {
   return text;
 }
 
+// The runs of one kind of play.
+struct PlayRuns {
+  explicit PlayRuns(Output kind) : output(std::move(kind)) {}
+  Output output;
+  Samples cpu, wall, rasteriser, x_server;
+  std::string drawing_path = "?";
+};
+
+bool play_once(PlayRuns &runs, const Clip &clip, const std::string &log,
+               const folio_bench::XServer *x_server) {
+  const double server_before = x_server ? x_server->cpu_seconds() : 0;
+  const std::string output = play(clip, log, runs.output);
+  if (output.empty()) return false;
+  if (x_server) runs.x_server.add(x_server->cpu_seconds() - server_before);
+  runs.cpu.add(reported(output, "cpu_seconds"));
+  runs.wall.add(reported(output, "wall_seconds"));
+  runs.rasteriser.add(reported(output, "rasteriser_cpu_seconds"));
+  runs.drawing_path = reported_text(output, "drawing_path");
+  return true;
+}
+
+void report_play(RatioReport &report, const std::string &title, const PlayRuns &runs,
+                 const Samples &peer, const Goal &goal) {
+  report.ratio(title, runs.cpu, peer, Figure::of("cinelock player, create + play", runs.cpu, "s", 2),
+               Figure::of("libavcodec decode only, clear", peer, "s", 2), goal);
+  char text[240];
+  std::snprintf(text, sizeof text,
+                "drawing path: %s; wall time %.1f s (median); Mesa's rasteriser threads %.2f s",
+                runs.drawing_path.c_str(), runs.wall.median(), runs.rasteriser.median());
+  RatioReport::note(text);
+  if (!runs.x_server.empty()) {
+    std::snprintf(text, sizeof text,
+                  "the X server (not counted above) spent %.2f s (median) putting the pictures "
+                  "on its screen",
+                  runs.x_server.median());
+    RatioReport::note(text);
+  }
+}
+
+// CPU time of the player against the decode-only peer: headless at the
+// clip's own size, and in a host window on an X server without GL
+// acceleration (Xvfb) at Morlan's 1024 x 576 and at full screen (1920 x
+// 1080), each on the path the player chooses by itself; and once with the
+// GL path forced, for what it costs without a GPU.
 bool cpu_benchmark(RatioReport &report, const Clip &clip, const std::string &log) {
-  Samples ours, peer, our_wall, rasteriser, ours_without_rasteriser, ours_software;
+  folio_bench::XServer x_server(kFullScreenWidth, kFullScreenHeight);
+  const bool x11 = !x_server.display().empty();
+  const std::vector<std::pair<std::string, std::string>> on_x{{"DISPLAY", x_server.display()}};
+  PlayRuns offscreen{Output{"offscreen", false, clip.width, clip.height, {}}};
+  PlayRuns window{Output{"X11 window", true, kWindowWidth, kWindowHeight, on_x}};
+  PlayRuns full_screen{Output{"X11 full screen", true, kFullScreenWidth, kFullScreenHeight, on_x}};
+  PlayRuns forced_gl{Output{"offscreen, GL forced", false, kWindowWidth, kWindowHeight,
+                            {{"CINELOCK_DRAWING", "gl"}}}};
+  std::vector<PlayRuns *> kinds{&offscreen};
+  if (x11) kinds.insert(kinds.end(), {&window, &full_screen});
+
+  Samples peer;
   std::string frames;
   for (int round = 0; round < kCpuRounds; ++round) {
-    const std::string software = play(clip, log, true);
-    if (software.empty()) return false;
-    ours_software.add(reported(software, "cpu_seconds"));
+    // The peer first in one round, last in the next.
     for (int turn = 0; turn < 2; ++turn) {
-      const bool our_turn = (round + turn) % 2 == 0;
-      const std::string output =
-          our_turn ? play(clip, log) : run_child({"decode", clip.clear}, log);
-      if (output.empty()) return false;
-      (our_turn ? ours : peer).add(reported(output, "cpu_seconds"));
-      if (our_turn) {
-        const double drawing = reported(output, "rasteriser_cpu_seconds");
-        our_wall.add(reported(output, "wall_seconds"));
-        rasteriser.add(drawing);
-        ours_without_rasteriser.add(reported(output, "cpu_seconds") - drawing);
-      }
-      if (!our_turn)
+      if ((round + turn) % 2 == 0) {
+        const std::string output = run_child({"decode", clip.clear}, log);
+        if (output.empty()) return false;
+        peer.add(reported(output, "cpu_seconds"));
         frames = std::to_string(static_cast<long long>(reported(output, "video_frames"))) +
                  " pictures and " +
                  std::to_string(static_cast<long long>(reported(output, "audio_frames"))) +
                  " audio frames";
+      } else {
+        for (PlayRuns *kind : kinds)
+          if (!play_once(*kind, clip, log, kind->output.x11 ? &x_server : nullptr)) return false;
+      }
     }
   }
+  if (!play_once(forced_gl, clip, log, nullptr)) return false;
+
   RatioReport::section("Playing a video: CPU time");
-  report.ratio("CPU time (user + system) to play the " + clip.name +
-                   " protected clip vs only decoding its packets",
-               ours, peer, Figure::of("cinelock player, create + play", ours, "s", 2),
-               Figure::of("libavcodec decode only, clear", peer, "s", 2), Goal{Goal::at_most, kCpuGoal});
-  RatioReport::note(clip_note(clip));
-  RatioReport::note("the peer decoded " + frames + " per run");
-  char text[200];
-  std::snprintf(text, sizeof text, "the player's play took %.1f s of wall time (median, %s)",
-                our_wall.median(), our_wall.spread(1).c_str());
-  RatioReport::note(text);
-  // Without a GPU, SDL's renderer draws through Mesa's llvmpipe: how much
-  // of our figure is that rather than the player's own work.
+  if (x11) {
+    report_play(report,
+                "CPU time (user + system) to play the " + clip.name +
+                    " protected clip in a 1024x576 host window on X11 without GL acceleration "
+                    "(Xvfb) vs only decoding its packets",
+                window, peer, Goal{Goal::at_most, kX11WindowGoal});
+    RatioReport::note(clip_note(clip));
+    RatioReport::note("the peer decoded " + frames + " per run");
+    report_play(report,
+                "the same in a 1920x1080 host window filling the screen (full screen)",
+                full_screen, peer, Goal{Goal::at_most, kX11WindowGoal});
+  } else {
+    RatioReport::note("Xvfb is not installed or did not start: no figures on X11");
+  }
+  report_play(report,
+              "the same headless (SDL's offscreen driver), window the clip's size (" +
+                  std::to_string(clip.width) + "x" + std::to_string(clip.height) + ")",
+              offscreen, peer, Goal{Goal::at_most, kCpuGoal});
+  char text[240];
   std::snprintf(text, sizeof text,
-                "of our CPU time, Mesa's software rasteriser threads took %.2f s (median); "
-                "the rest, %.2f s, is %.2fx the peer",
-                rasteriser.median(), ours_without_rasteriser.median(),
-                ours_without_rasteriser.median() / peer.median());
-  RatioReport::note(text);
-  std::snprintf(text, sizeof text,
-                "with SDL's software renderer instead (SDL_RENDER_DRIVER=software, "
-                "SDL_FRAMEBUFFER_ACCELERATION=0: no GL at all) the play took %.2f s (median), "
-                "%.2fx the peer",
-                ours_software.median(), ours_software.median() / peer.median());
+                "with the GL path forced (CINELOCK_DRAWING=gl, offscreen, 1024x576, one run) the "
+                "play took %.2f s, %.2fx the peer, of which Mesa's rasteriser threads %.2f s",
+                forced_gl.cpu.median(), forced_gl.cpu.median() / peer.median(),
+                forced_gl.rasteriser.median());
   RatioReport::note(text);
   return true;
 }

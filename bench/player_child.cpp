@@ -5,10 +5,13 @@
 //       writes a 30 fps H.264 + AAC clip to CLEAR (test media generator)
 //       and its protected form to PROTECTED (video_crypt_encrypt, fresh
 //       header block, the benchmark's key)
-//   bench_player_child play PROTECTED WIDTH HEIGHT
+//   bench_player_child play PROTECTED WIDTH HEIGHT [x11]
 //       plays it to the end in a WIDTH x HEIGHT window, the nonce taken
-//       from the file's own header block (headless unless SDL_VIDEODRIVER
-//       and SDL_AUDIODRIVER say otherwise)
+//       from the file's own header block: headless (SDL's offscreen
+//       driver) unless SDL_VIDEODRIVER says otherwise, or with x11 in a
+//       host's window of that size at the top left of $DISPLAY, as a host
+//       program embeds the player; sound always through SDL's dummy
+//       driver, at real-time pace (SDL_AUDIODRIVER may say otherwise)
 //   bench_player_child decode CLEAR
 //       the decode-only peer (decode_only_peer.h) on the clear file
 //
@@ -17,16 +20,23 @@
 // decode), wall_seconds= (the same span), video_frames= and audio_frames=
 // (decode), vm_hwm_kib= (peak resident size since exec), and for play
 // rasteriser_cpu_seconds=, the share of Mesa's software rasteriser threads
-// (llvmpipe), which draw the pictures where there is no GPU.
+// (llvmpipe), which draw the pictures on the GL path where there is no
+// GPU, and drawing_path=gl or software, the path the player chose (or was
+// forced onto by CINELOCK_DRAWING).
 // Exit status 0 on success, 1 on a failed step, 2 on bad usage.
 #include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
+#include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "cinelock.h"
@@ -128,7 +138,45 @@ int make(const char *clear, const char *protected_path, double seconds, int widt
   return 0;
 }
 
-int play(const char *path, int width, int height) {
+// The player's log line naming its drawing path, caught while the window
+// is made.
+std::string drawing_path = "unknown";
+
+void catch_drawing_path(void *, int level, const char *format, va_list arguments) {
+  if (level > AV_LOG_INFO) return;
+  char line[512];
+  std::vsnprintf(line, sizeof line, format, arguments);
+  if (std::strstr(line, "drawing without GL")) drawing_path = "software";
+  if (std::strstr(line, "drawing through GL")) drawing_path = "gl";
+}
+
+// A host's plain X11 window, mapped at the top left of the screen.
+class HostWindow {
+ public:
+  HostWindow(int width, int height) : display_(XOpenDisplay(nullptr)) {
+    if (!display_) return;
+    const int screen = DefaultScreen(display_);
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, width, height, 0,
+                                  BlackPixel(display_, screen), BlackPixel(display_, screen));
+    XMapWindow(display_, window_);
+    XSync(display_, False);
+  }
+  ~HostWindow() {
+    if (!display_) return;
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+  }
+  void *native() const {
+    return reinterpret_cast<void *>(static_cast<std::uintptr_t>(window_));
+  }
+  bool ok() const { return display_ != nullptr; }
+
+ private:
+  Display *display_;
+  Window window_ = 0;
+};
+
+int play(const char *path, int width, int height, bool x11) {
   unsigned char header[CINELOCK_HEADER_BLOCK_BYTES];
   int header_len = sizeof header;
   unsigned char nonce[CINELOCK_NONCE_BYTES];
@@ -137,9 +185,24 @@ int play(const char *path, int width, int height) {
     std::fprintf(stderr, "%s: no intact header block\n", path);
     return 1;
   }
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_VIDEODRIVER", x11 ? "x11" : "offscreen", x11 ? 1 : 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  if (video_create_window(width, height, 1.0, nullptr) != 0) {
+  std::unique_ptr<HostWindow> host;
+  if (x11) {
+    host = std::make_unique<HostWindow>(width, height);
+    if (!host->ok()) {
+      std::fprintf(stderr, "no X display (DISPLAY=%s)\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+      return 1;
+    }
+  }
+  // The drawing path's log line is at info level; the player's own
+  // status line, also at info level, is left out of the measured span.
+  setenv("CINELOCK_LOG", "info", 1);
+  av_log_set_callback(catch_drawing_path);
+  const int created = video_create_window(width, height, 1.0, host ? host->native() : nullptr);
+  av_log_set_callback(av_log_default_callback);
+  av_log_set_level(AV_LOG_ERROR);
+  if (created != 0) {
     std::fprintf(stderr, "video_create_window failed\n");
     return 1;
   }
@@ -150,6 +213,7 @@ int play(const char *path, int width, int height) {
   span.print();
   // Those threads end with the window's renderer.
   std::printf("rasteriser_cpu_seconds=%.6f\n", threads_cpu_seconds("llvmpipe"));
+  std::printf("drawing_path=%s\n", drawing_path.c_str());
   video_destroy_window();
   if (result != 0) {
     std::fprintf(stderr, "%s: the player could not be %s\n", path, player ? "run" : "created");
@@ -181,14 +245,14 @@ int main(int argc, char **argv) {
   if (mode == "make" && argc == 8)
     code = make(argv[2], argv[3], std::atof(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
                 std::atoll(argv[7]));
-  else if (mode == "play" && argc == 5)
-    code = play(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+  else if (mode == "play" && (argc == 5 || (argc == 6 && std::strcmp(argv[5], "x11") == 0)))
+    code = play(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argc == 6);
   else if (mode == "decode" && argc == 3)
     code = decode(argv[2]);
   if (code == 2) {
     std::fprintf(stderr,
                  "usage: %s make CLEAR PROTECTED SECONDS WIDTH HEIGHT BIT_RATE"
-                 " | play PROTECTED WIDTH HEIGHT | decode CLEAR\n",
+                 " | play PROTECTED WIDTH HEIGHT [x11] | decode CLEAR\n",
                  argv[0]);
     return 2;
   }

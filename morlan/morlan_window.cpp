@@ -9,7 +9,12 @@
 using morlan::g_paused;
 using morlan::g_playerRunning;
 
-Morlan::Morlan(QWidget *parent) : QWidget(parent) {
+// The bar is a window of its own, but made with this window as its parent:
+// Qt marks it transient for this window (WM_TRANSIENT_FOR), so a window
+// manager keeps it stacked above this one, in full screen too. Without a
+// parent Qt makes it transient for a hidden leader window instead, and a
+// window manager stacks the full-screen video over it.
+Morlan::Morlan(QWidget *parent) : QWidget(parent), m_bottom(this) {
   ui.setupUi(this);
   setWindowIcon(QIcon(QStringLiteral(":/Morlan/Resources/viewer_icon.png")));
   setAttribute(Qt::WA_MouseTracking);

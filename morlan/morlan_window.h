@@ -58,7 +58,7 @@ class Morlan : public QWidget {
   bool prepareEncryptedCopy();
 
   MorlanForm ui;
-  BottomWidget m_bottom;  // a top-level window of its own
+  BottomWidget m_bottom;  // a tool window of its own, transient for this one
   char m_sourcePath[256] = {};
   char m_playPath[256] = {};
   unsigned char m_key[32] = {};

@@ -213,7 +213,30 @@ typedef struct video_player video_player;
 /* Sets up the media layers and the window: SDL draws into native_window
  * (an X11 window id here, a HWND on Windows) or, when it is null, into a
  * borderless window of its own of width x height (640 x 480 for width 0).
- * Sizes are multiplied by scale for the picture area. 0 or -1. */
+ * Sizes are multiplied by scale for the picture area. 0 or -1.
+ *
+ * DRAWING PATH. The window is drawn one of two ways, chosen here by what
+ * the machine has:
+ *   - GL: SDL's accelerated (OpenGL) renderer converts and scales each
+ *     picture on the GPU. Kept wherever OpenGL is hardware-accelerated.
+ *   - software: where SDL's renderer would be OpenGL on a software
+ *     rasteriser (GL_RENDERER names llvmpipe, softpipe or swrast: virtual
+ *     machines, remote desktops, X servers such as Xvfb) or there is no GL,
+ *     no GL is used: each shown picture is converted and scaled once, to
+ *     the size it is displayed at, on the CPU (SIMD), and presented through
+ *     SDL's software renderer and the window surface (X11 shared memory),
+ *     with SDL_FRAMEBUFFER_ACCELERATION=0 so that SDL does not draw the
+ *     window surface through GL either.
+ * Subtitles, the audio visualisation and the status line work on both.
+ * The environment variable CINELOCK_DRAWING=gl or =software, set before
+ * this call, forces a path (unset, empty or "auto": chosen as above).
+ *
+ * LOG LEVEL. This call sets FFmpeg's log level to AV_LOG_ERROR, or to the
+ * level the environment variable CINELOCK_LOG names (quiet, error,
+ * warning, info, verbose, debug). At info level the call logs the path it
+ * chose ("cinelock: drawing through GL (SDL renderer opengl, GL renderer
+ * ...)" or "cinelock: drawing without GL (...)") and playback writes the
+ * status line (clock, A-V difference, queue sizes) to the log. */
 CINELOCK_API int video_create_window(int width, int height, double scale, void *native_window);
 CINELOCK_API void video_destroy_window(void);
 

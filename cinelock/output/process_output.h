@@ -15,6 +15,15 @@ struct ProcessOutput {
   SDL_Window *window = nullptr;
   SDL_Renderer *renderer = nullptr;
   SDL_RendererInfo renderer_info{};
+  // The drawing path (output/drawing_path.h): true when pictures are scaled
+  // by libswscale and presented through SDL's software renderer, in
+  // picture_format (the window surface's); false on the GL path.
+  bool software_drawing = false;
+  Uint32 picture_format = SDL_PIXELFORMAT_ARGB8888;
+  // The surface a software renderer draws into where there is no window
+  // (a renderer made on a surface, as the tests make); with a window, its
+  // window surface.
+  SDL_Surface *surface = nullptr;
   SDL_AudioDeviceID audio_dev = 0;
   double display_scale = 1.0;
   // The size given to video_create_window (later: the window's size after

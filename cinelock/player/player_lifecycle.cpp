@@ -3,6 +3,7 @@
 #include <new>
 
 #include "player/player.h"
+#include "presenter/presenter.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -90,6 +91,7 @@ void player_close(VideoState *is) {
   if (is->continue_read_thread) SDL_DestroyCond(is->continue_read_thread);
   sws_freeContext(is->img_convert_ctx);
   sws_freeContext(is->sub_convert_ctx);
+  free_picture_scaler(is);
   if (is->vis_texture) SDL_DestroyTexture(is->vis_texture);
   if (is->vid_texture) SDL_DestroyTexture(is->vid_texture);
   if (is->sub_texture) SDL_DestroyTexture(is->sub_texture);

@@ -33,6 +33,9 @@ struct RDFTContext;
 
 namespace cinelock {
 
+class PictureScaler;
+enum class ScaledInto { nowhere, texture, surface };
+
 constexpr int kPictureRingCapacity = 3;
 constexpr int kSubtitleRingCapacity = 16;
 constexpr int kSampleRingCapacity = 9;
@@ -140,6 +143,16 @@ struct VideoState {
   double max_frame_duration = 0.0;
   SwsContext *img_convert_ctx = nullptr;
   SwsContext *sub_convert_ctx = nullptr;
+  // The software drawing path's scaler for 4:2:0 pictures, made on first
+  // use; where the last shown picture was scaled to (vid_texture, or the
+  // window surface itself), at which size, and whether a subtitle was
+  // drawn over it there.
+  PictureScaler *picture_scaler = nullptr;
+  ScaledInto scaled_into = ScaledInto::nowhere;
+  const SDL_Surface *scaled_surface = nullptr;
+  int scaled_width = 0;
+  int scaled_height = 0;
+  bool scaled_covered = false;
 
   // 10. End of file, file name, picture area, stepping.
   std::atomic<int> eof{0};

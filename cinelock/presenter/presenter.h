@@ -7,6 +7,7 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libavutil/pixfmt.h>
 #include <libavutil/rational.h>
 #include <libswscale/swscale.h>
 }
@@ -78,6 +79,27 @@ int reuse_or_create_texture(SDL_Texture **texture, Uint32 sdl_format, int width,
 // as they lie), so that drawing has to flip it. 0, or -1 (logged).
 int upload_picture(SDL_Texture **texture, const AVFrame *frame, SwsContext **scaler,
                    bool *rows_reversed);
+// The software drawing path (output/drawing_path.h): converts and scales
+// the picture to width x height into is->vid_texture, in the output's
+// picture format (ARGB8888, blended, for pictures with alpha), upright,
+// through is->picture_scaler or is->img_convert_ctx (both kept). The
+// texture may be wider than width (padding on the right). 0, or -1
+// (logged).
+int scale_picture(VideoState *is, const AVFrame *frame, int width, int height);
+void free_picture_scaler(VideoState *is);
+// Whether the picture can be scaled straight into a surface of that format
+// and size at rect: an 8-bit 4:2:0 picture for the picture scaler, a
+// packed 32-bit RGB surface, room right of rect for the scaler's padding.
+bool picture_fits_surface(const AVFrame *frame, const SDL_Rect &rect, Uint32 surface_format,
+                          int surface_width, int surface_height);
+// Scales the picture to width x height into pixels (pitch bytes a row) of
+// such a surface. 0, or -1 (logged).
+int scale_picture_into(VideoState *is, const AVFrame *frame, uint8_t *pixels, int pitch, int width,
+                       int height, Uint32 surface_format);
+// FFmpeg's name for the bytes of a packed SDL format; AV_PIX_FMT_NONE for
+// formats the software path does not draw in.
+AVPixelFormat pixel_format_for_texture(Uint32 sdl_format);
+
 // Draws a bitmap subtitle's regions into is->sub_texture once, sized like
 // the picture when the subtitle has no size of its own.
 void upload_subtitle(VideoState *is, ring_slot *subtitle, const ring_slot *picture);

@@ -47,6 +47,32 @@ class ControlsOnScreen : public PlayerOnScreen {
     return session_->pixels({bar.x, bar.y, 75, kBarHeight / 2 + 10});
   }
 
+  // The share of black pixels (0, 0, 0) in a strip along the top of the
+  // bar, left of its middle, read from the screen: where the bar is on
+  // top, its own background (its translucent black shows as black without
+  // a compositor); where the video covers the bar, the clip's picture,
+  // whose tinted gradient is seldom exactly black.
+  double barBackgroundShare(const WindowBox &bar) {
+    const auto strip = session_->pixels({bar.x + bar.width / 2 - 300, bar.y + 2, 240, 8});
+    if (strip.empty()) return 0;
+    std::size_t dark = 0;
+    for (const std::uint32_t pixel : strip)
+      if ((pixel & 0xffffff) == 0) ++dark;
+    return static_cast<double>(dark) / strip.size();
+  }
+
+  // Whether the bar's background comes onto the screen and stays there for
+  // two seconds; the playing clip's gradient moves by three shades a frame.
+  // (Once the program has ended the screen is black: that is no bar.)
+  bool barStaysOnTop(const WindowBox &bar) {
+    folio_test::wait_until([&] { return barBackgroundShare(bar) > 0.95 || !session_->running(); });
+    for (int read = 0; read < 20; ++read) {
+      if (!session_->running() || barBackgroundShare(bar) <= 0.95) return false;
+      pauseBriefly(100);
+    }
+    return session_->running();
+  }
+
   void closeAndExpectExitZero() {
     session_->requestClose();
     EXPECT_EQ(session_->waitForExit(kEndLimitSeconds), 0) << session_->errors();
@@ -126,6 +152,8 @@ TEST_F(ControlsOnScreen, DoubleClickTogglesFullScreenAndTheBarFollows) {
       return box.width == width && box.height == height;
     });
   };
+  // Where the bar is, and that it is seen: stacked above the video window
+  // (a window manager stacks a full-screen window above ordinary ones).
   auto expectBarAtTheBottom = [&](const char *state) {
     const WindowBox box = session_->box();
     WindowBox bar;
@@ -134,6 +162,12 @@ TEST_F(ControlsOnScreen, DoubleClickTogglesFullScreenAndTheBarFollows) {
     EXPECT_EQ(bar.y, box.y + box.height - kBarHeight) << state;
     EXPECT_EQ(bar.width, box.width) << state;
     EXPECT_EQ(bar.height, kBarHeight) << state;
+    EXPECT_TRUE(barStaysOnTop(bar)) << "the bar is mapped but not seen " << state
+                                    << (session_->running() ? "" : " (the program ended first)");
+    // The same strip with the bar hidden shows the picture.
+    pointAtUpperHalf();
+    EXPECT_TRUE(folio_test::wait_until([&] { return barBackgroundShare(bar) < 0.5; }))
+        << "the strip looks like the bar without it " << state;
   };
   session_->xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
   ASSERT_TRUE(waitForBox(kScreenWidth, kScreenHeight)) << "not full screen";

@@ -128,6 +128,7 @@ void presenter_fixture::SetUp() {
   cinelock::ProcessOutput &output = cinelock::process_output();
   output.window = nullptr;
   output.renderer = renderer_;
+  output.surface = surface_;
   output.screen_width = kAreaWidth;
   output.screen_height = kAreaHeight;
   output.audio_callback_time = 0;
@@ -221,6 +222,7 @@ void presenter_fixture::TearDown() {
     }
     sws_freeContext(is->img_convert_ctx);
     sws_freeContext(is->sub_convert_ctx);
+    cinelock::free_picture_scaler(is);
     av_rdft_end(is->rdft);
     av_freep(&is->rdft_data);
     if (video_ready_) {
@@ -237,6 +239,7 @@ void presenter_fixture::TearDown() {
   }
   cinelock::ProcessOutput &output = cinelock::process_output();
   output.renderer = nullptr;
+  output.surface = nullptr;
   output.screen_width = 0;
   output.screen_height = 0;
   output.default_width = 640;
