@@ -11,28 +11,10 @@ namespace {
 constexpr int kTokenArgument = 2;
 constexpr int kHeaderArgument = 3;
 
-class SecretArgumentsWiped {
- public:
-  SecretArgumentsWiped(int argc, char **argv) : argc_(argc), argv_(argv) {}
-  ~SecretArgumentsWiped() {
-    if (!argv_) return;
-    for (int index : {kTokenArgument, kHeaderArgument})
-      // "-" stays: it says where the secret came from, and is none.
-      if (index < argc_ && !secret_comes_from_standard_input(argv_[index]))
-        wipe_argument(argv_[index]);
-  }
-  SecretArgumentsWiped(const SecretArgumentsWiped &) = delete;
-  SecretArgumentsWiped &operator=(const SecretArgumentsWiped &) = delete;
-
- private:
-  int argc_;
-  char **argv_;
-};
-
 }  // namespace
 
 std::optional<LaunchKeys> takeLaunchKeys(int argc, char **argv) {
-  const SecretArgumentsWiped wiped(argc, argv);
+  const SecretArgumentsWiped wiped(argc, argv, kTokenArgument, kHeaderArgument);
   if (!argv || argc <= kTokenArgument) return std::nullopt;
   const bool tokenFromInput = secret_comes_from_standard_input(argv[kTokenArgument]);
   if (!tokenFromInput && argc <= kHeaderArgument) return std::nullopt;

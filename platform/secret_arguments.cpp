@@ -18,6 +18,13 @@ void wipe_argument(char *argument) {
   if (argument) wipe_secret(argument, std::strlen(argument));
 }
 
+SecretArgumentsWiped::~SecretArgumentsWiped() {
+  if (!argv_) return;
+  for (const int position : positions_)
+    if (position < argc_ && !secret_comes_from_standard_input(argv_[position]))
+      wipe_argument(argv_[position]);
+}
+
 SecretLine::~SecretLine() { wipe_secret(text_, sizeof text_); }
 
 bool SecretLine::read_from(int fd) {

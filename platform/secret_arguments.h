@@ -24,6 +24,23 @@ void wipe_secret(void *data, std::size_t size);
 // Null does nothing.
 void wipe_argument(char *argument);
 
+// Wipes two secret arguments (by position, when argc reaches them) as it
+// goes out of scope, whichever way the start-up leaves. A "-" stays: it says
+// where the secret came from, and is none.
+class SecretArgumentsWiped {
+ public:
+  SecretArgumentsWiped(int argc, char **argv, int first, int second)
+      : argc_(argc), argv_(argv), positions_{first, second} {}
+  ~SecretArgumentsWiped();
+  SecretArgumentsWiped(const SecretArgumentsWiped &) = delete;
+  SecretArgumentsWiped &operator=(const SecretArgumentsWiped &) = delete;
+
+ private:
+  int argc_;
+  char **argv_;
+  int positions_[2];
+};
+
 // A line of secret text read from a descriptor, wiped on every way out.
 class SecretLine {
  public:
