@@ -68,6 +68,45 @@ TEST(Conversion, WorkbookPrintsOnePageWideWithGridlinesAndTallerRows) {
   EXPECT_EQ(scratch.leftovers(), "");
 }
 
+// Workbooks at the edges of what a sheet holds convert: more rows than a
+// sheet has columns (each row is reached through its first cell), and a row
+// already so tall that 10 points more would pass the tallest a row can be
+// (it stops at 409 points).
+TEST(Conversion, WorkbooksAtTheSheetLimitsConvert) {
+  const struct {
+    const char *name;
+    WorkbookLayout layout;
+  } cases[] = {
+      {"20000 rows", {20000, 1, false, 0, 0}},
+      {"a 405-point row", {40, 2, false, 2, 405}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    OfficeScratch scratch;
+    const std::string source = scratch.path("limits.xlsx");
+    const std::string pdf = scratch.path("limits.pdf");
+    write_workbook_xlsx(source, c.layout);
+
+    ASSERT_EQ(ConvertOfficeFileToPdf(TESSARO_EXCEL, source.c_str(), pdf.c_str()), TESSARO_OK);
+    const int pages = pdf_page_count(pdf);
+    const int figures_last_page = pages - 1;  // "Notes" is the last page
+    ASSERT_GE(figures_last_page, 1);
+    const std::string last_row = "R" + std::to_string(c.layout.rows) + "C1";
+    EXPECT_NE(pdf_text(pdf, figures_last_page).find(last_row), std::string::npos);
+
+    if (c.layout.tall_row != 0) {
+      // Unscaled (two columns fit a page), so distances are points: the
+      // tall second row's text sits 409 points below the first row's.
+      const std::vector<PdfWord> words = pdf_words(pdf, 1);
+      EXPECT_NEAR(find_word(words, "R2C1").y_min - find_word(words, "R1C1").y_min, 409, 1.5);
+    } else {
+      // Every row printed: one column of 20000 rows of 23 points.
+      EXPECT_GT(pages, 20000 * 23 / 842);
+    }
+    EXPECT_EQ(scratch.leftovers(), "");
+  }
+}
+
 TEST(Conversion, PresentationGivesOnePagePerSlide) {
   OfficeScratch scratch;
   const std::string source = scratch.path("slides.odp");
