@@ -48,7 +48,11 @@ enum {
 
 // Converts the document at sourcePath (officeType says which application
 // opens it) to a PDF at pdfPath, replacing a file already there.
-
+//
+// On Linux, pdfPath may instead name a descriptor the caller holds open for
+// writing, as "/dev/fd/N" or "/proc/self/fd/N" (an unnamed file, a memory
+// file): the PDF is written into it from its current offset and never under
+// a name. On failure the descriptor may hold part of a PDF; it stays open.
 //
 // Workbooks are printed with gridlines, one page wide, and every used row
 // but the last of each worksheet 10 points taller than it is (409 points at

@@ -3,6 +3,9 @@
 // case: each takes about a second.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <thread>
 
 #include "support/files.h"
@@ -105,6 +108,28 @@ TEST(Conversion, WorkbooksAtTheSheetLimitsConvert) {
     }
     EXPECT_EQ(scratch.leftovers(), "");
   }
+}
+
+// A PDF path naming an open descriptor: the PDF goes into that memory file
+// and under no name (nothing partial or whole appears beside the source).
+TEST(Conversion, PdfIntoAnOpenDescriptorHasNoName) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("report.docx");
+  write_report_docx(source, 2);
+  const int memory = memfd_create("conversion-test", MFD_CLOEXEC);
+  ASSERT_GE(memory, 0);
+  const std::string into = "/dev/fd/" + std::to_string(memory);
+
+  ASSERT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), into.c_str()), TESSARO_OK);
+  const std::string copy = scratch.path("copy.pdf");
+  {
+    folio_test::Bytes pdf(static_cast<std::size_t>(lseek(memory, 0, SEEK_END)));
+    ASSERT_EQ(pread(memory, pdf.data(), pdf.size(), 0), static_cast<ssize_t>(pdf.size()));
+    folio_test::write_file(copy, pdf);
+  }
+  close(memory);
+  EXPECT_EQ(pdf_page_count(copy), 2);
+  EXPECT_EQ(scratch.leftovers(), "");
 }
 
 TEST(Conversion, PresentationGivesOnePagePerSlide) {
