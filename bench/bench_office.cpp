@@ -7,8 +7,13 @@
 // every time, by design.
 //
 //   bench_office           a text document (3 pages), a workbook (2
-//                          worksheets, 40 x 24 cells) and a presentation
-//                          (4 slides), made in the scratch directory
+//                          worksheets, 40 x 24 cells), workbooks of 1,000,
+//                          16,000 and 50,000 used rows (8 columns; their
+//                          row work is the part that grows) and a
+//                          presentation (4 slides), made in the scratch
+//                          directory
+//   bench_office TEXT      only the documents whose title holds TEXT
+//                          ("rows": the long workbooks)
 //   BENCH_DIR=dir          where scratch files go
 //
 // Each side runs five times per document, interleaved, starting with a side
@@ -38,19 +43,33 @@ struct Document {
   const char *title;
   const char *file;
   int office_type;
+  int workbook_rows;  // 0: the default workbook
 };
 
+constexpr int kLongWorkbookColumns = 8;
+
 constexpr Document kDocuments[] = {
-    {"text document, 3 pages", "report.docx", 0},
-    {"workbook, 2 worksheets", "figures.xlsx", 1},
-    {"presentation, 4 slides", "slides.odp", 2},
+    {"text document, 3 pages", "report.docx", 0, 0},
+    {"workbook, 2 worksheets", "figures.xlsx", 1, 0},
+    {"workbook, 1,000 rows", "rows-1000.xlsx", 1, 1000},
+    {"workbook, 16,000 rows", "rows-16000.xlsx", 1, 16000},
+    {"workbook, 50,000 rows", "rows-50000.xlsx", 1, 50000},
+    {"presentation, 4 slides", "slides.odp", 2, 0},
 };
 
 bool make_document(const Document &document, const std::string &path) {
   try {
     switch (document.office_type) {
       case 0: tessaro_test::write_report_docx(path, 3); break;
-      case 1: tessaro_test::write_workbook_xlsx(path, {}); break;
+      case 1: {
+        tessaro_test::WorkbookLayout layout;
+        if (document.workbook_rows != 0) {
+          layout.rows = document.workbook_rows;
+          layout.columns = kLongWorkbookColumns;
+        }
+        tessaro_test::write_workbook_xlsx(path, layout);
+        break;
+      }
       default: tessaro_test::write_slides_odp(path, 4); break;
     }
   } catch (const std::exception &error) {
@@ -67,7 +86,8 @@ int remove_entry(const char *path, const struct stat *, int, struct FTW *) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char **argv) {
+  const std::string only = argc > 1 ? argv[1] : "";
   folio_bench::ScratchDir scratch;
   if (!scratch.ok()) return 1;
   const std::string peer_profile = scratch.directory() + "/peer-profile";
@@ -78,6 +98,7 @@ int main() {
   RatioReport::section("converting Office documents to PDF");
   int status = 0;
   for (const Document &document : kDocuments) {
+    if (std::string(document.title).find(only) == std::string::npos) continue;
     const std::string source = scratch.path(document.file);
     const std::string stem = std::string(document.file).substr(0, std::string(document.file).find('.'));
     const std::string ours_pdf = scratch.path(stem + ".pdf");

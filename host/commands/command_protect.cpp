@@ -1,16 +1,18 @@
 // protect: encipher a file into a protected file (v1: the 512-byte header,
 // then the ciphertext; v2 and images: the ciphertext alone) and write its
-// key file next to it.
+// key file next to it. An Office document is converted to PDF first.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "output/atomic_output.h"
 #include "commands/commands.h"
 #include "crypto/md5.h"
 #include "documents/document_header.h"
 #include "documents/library_calls.h"
+#include "documents/office_source.h"
 #include "output/input_file.h"
 #include "output/interrupt_cleanup.h"
 #include "keys/key_block.h"
@@ -134,7 +136,22 @@ int run_protect(const CommandArguments &arguments) {
   KeyMaterial material;
   read_layout_options(arguments, material);
 
-  const InputFile input(in);
+  // An Office document is protected as the PDF made of it, which exists
+  // only in memory until it is enciphered.
+  const int office_type = office_type_of(in);
+  std::unique_ptr<ConvertedPdf> converted;
+  if (office_type >= 0) {
+    if (material.kind != DocumentKind::pdf)
+      throw UsageError(arguments.command, "an Office document is protected as a PDF");
+    if (!office_conversion_available())
+      throw Failure(in, "is an Office document, and this build converts none");
+    const InputFile source(in);
+    if (source.is_same_file_as(out)) throw Failure(out, "is the input file itself");
+    if (source.is_same_file_as(key_path)) throw Failure(key_path, "is the input file itself");
+    converted = std::make_unique<ConvertedPdf>(in, office_type);
+  }
+
+  const InputFile input(converted ? converted->path() : in);
   if (input.size() > kLargestSafeInput)
     throw Failure(in, "too large to protect (over 4 GiB the keystream would repeat)");
   if (input.is_same_file_as(out)) throw Failure(out, "is the input file itself");

@@ -20,6 +20,10 @@ const CommandHelp kCommandHelp[] = {
      "<in> go to the key file <out>.key (mode 0600). Keep it secret: it is the only\n"
      "way back to the plaintext. Both files appear only when the whole operation\n"
      "succeeded.\n"
+     "An Office document (.docx .doc .odt .rtf, .xlsx .xls .ods, .pptx .ppt .odp)\n"
+     "is converted to PDF first, through the office installed here as Brevint\n"
+     "does; that PDF is made in memory and never reaches a named file. The key\n"
+     "file then describes the PDF.\n"
      "Inputs over 4 GiB are refused: past that size the keystream would repeat.\n",
      "  --kind pdf|image   what <in> is (default pdf); an image is always\n"
      "                     ciphertext only\n"

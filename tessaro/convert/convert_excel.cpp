@@ -2,6 +2,8 @@
 // one page wide, no zoom), make its used rows but the last 10 points taller,
 // export it as PDF and mark it saved so that the source file is never
 // written, quit.
+#include <algorithm>
+
 #include "automation/office_identifiers.h"
 #include "convert/convert_routines.h"
 
@@ -22,6 +24,9 @@ constexpr int kXlTypePdf = 0;
 constexpr int kOpenOptionalArguments = 14;
 constexpr int kExportOptionalArguments = 7;
 constexpr int kRowHeightIncrease = 10;  // points
+// The tallest a row can be (points): a row already near it stops there
+// instead of failing the whole conversion.
+constexpr int kMaximumRowHeight = 409;
 
 // Print settings and row heights of one worksheet.
 void prepare_worksheet(const ObjectRef &worksheet) {
@@ -39,14 +44,17 @@ void prepare_worksheet(const ObjectRef &worksheet) {
 
   const ObjectRef cells = require_object(worksheet->get({"Cells"}), ids::kExcelRange,
                                          ids::kExcelWorksheet, "Cells");
-  // The last used row keeps its height.
+  // The last used row keeps its height. Each row is reached through its
+  // first cell: a sheet has far more rows than columns, so the row number
+  // cannot double as a column.
   for (int t = 1; t < row_count; ++t) {
     const ObjectRef cell =
-        require_object(cells->get(kItem, {Variant::int32(t), Variant::int32(t)}), ids::kExcelRange,
+        require_object(cells->get(kItem, {Variant::int32(t), Variant::int32(1)}), ids::kExcelRange,
                        ids::kExcelRange, "Cells.Item");
     Variant height = cell->get(kRowHeight);
     if (height.type() != Variant::Type::integer) height = height.changed_to_integer();
-    cell->put(kRowHeight, Variant::integer(height.as_int() + kRowHeightIncrease));
+    cell->put(kRowHeight,
+              Variant::integer(std::min(height.as_int() + kRowHeightIncrease, kMaximumRowHeight)));
   }
 }
 

@@ -49,9 +49,15 @@ enum {
 // Converts the document at sourcePath (officeType says which application
 // opens it) to a PDF at pdfPath, replacing a file already there.
 //
+// On Linux, pdfPath may instead name a descriptor the caller holds open for
+// writing, as "/dev/fd/N" or "/proc/self/fd/N" (an unnamed file, a memory
+// file): the PDF is written into it from its current offset and never under
+// a name. On failure the descriptor may hold part of a PDF; it stays open.
+//
 // Workbooks are printed with gridlines, one page wide, and every used row
-// but the last of each worksheet 10 points taller than it is; the source
-// workbook itself is never written. Presentations are opened read-only.
+// but the last of each worksheet 10 points taller than it is (409 points at
+// most); the source workbook itself is never written. Presentations are
+// opened read-only.
 //
 // Paths are in the process's narrow encoding (UTF-8 on Linux, the ANSI code
 // page on Windows).

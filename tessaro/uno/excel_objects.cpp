@@ -1,6 +1,7 @@
 // Excel's Application, Workbooks, Workbook, Sheets, Worksheet, PageSetup
 // and Range over Calc: as much of them as printing a workbook needs.
 #include <cmath>
+#include <map>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -12,7 +13,6 @@
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
-#include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 
 #include "automation/office_identifiers.h"
@@ -20,6 +20,8 @@
 #include "uno/emulated_object.h"
 #include "uno/office_documents.h"
 #include "uno/private_copy.h"
+#include "uno/row_heights_job_loader.h"
+#include "uno/sheet_row_heights.h"
 
 using namespace css;
 
@@ -38,27 +40,55 @@ constexpr sal_Int32 kLastRow = 1048575;
 constexpr sal_Int32 kLastColumn = 16383;
 
 // What the application's Sheets and the workbooks share: the workbook
-// opened last (Excel's active workbook).
+// opened last (Excel's active workbook), and the row heights of its sheets
+// as the Range objects have read and set them.
 struct ExcelState {
   uno::Reference<lang::XComponent> active_workbook;
   std::vector<bool> chart_sheets;  // by sheet index
+  std::map<sal_Int32, std::shared_ptr<SheetRowHeights>> row_heights;  // by sheet index
+  uno::Reference<task::XJob> row_heights_job;
+  bool row_heights_job_tried = false;
+
+  void opened(uno::Reference<lang::XComponent> workbook, std::vector<bool> charts) {
+    active_workbook = std::move(workbook);
+    chart_sheets = std::move(charts);
+    row_heights.clear();
+  }
+
+  const std::shared_ptr<SheetRowHeights> &heights_of(OfficeSession &session, sal_Int32 index,
+                                                     const uno::Reference<sheet::XSpreadsheet> &sheet) {
+    std::shared_ptr<SheetRowHeights> &heights = row_heights[index];
+    if (!heights) {
+      if (!row_heights_job_tried) {
+        row_heights_job = load_row_heights_job(session);
+        row_heights_job_tried = true;
+      }
+      heights = std::make_shared<SheetRowHeights>(sheet, row_heights_job);
+    }
+    return heights;
+  }
+
+  // The heights set so far, into the office: before anything prints them.
+  void write_row_heights() {
+    for (auto &sheet : row_heights) sheet.second->write();
+  }
 };
 
 class Range : public EmulatedObject {
  public:
   // A rectangle of one sheet (0-based, inclusive). `rows_view` is the
   // Rows collection of the rectangle: counted and indexed by row.
-  Range(std::shared_ptr<OfficeSession> session, uno::Reference<sheet::XSpreadsheet> sheet,
+  Range(std::shared_ptr<OfficeSession> session, std::shared_ptr<SheetRowHeights> heights,
         table::CellRangeAddress area, bool rows_view)
       : EmulatedObject(std::move(session), ids::kExcelRange),
-        sheet_(std::move(sheet)),
+        heights_(std::move(heights)),
         area_(area),
         rows_view_(rows_view) {}
 
  protected:
   Variant on_get(const Member &member, const std::vector<Variant> &a) override {
     if (is(member, "Rows"))
-      return Variant::object(std::make_shared<Range>(session_ref(), sheet_, area_, true));
+      return Variant::object(std::make_shared<Range>(session_ref(), heights_, area_, true));
     if (is(member, "Count")) {
       const sal_Int64 rows = area_.EndRow - area_.StartRow + 1;
       const sal_Int64 columns = area_.EndColumn - area_.StartColumn + 1;
@@ -77,8 +107,7 @@ class Range : public EmulatedObject {
                               : value.changed_to_integer().as_int();
     if (!(points >= 0 && points <= 409)) invalid("row height out of range");  // Excel's limit
     const sal_Int32 height = static_cast<sal_Int32>(std::lround(points * kHundredthsMmPerPoint));
-    for (sal_Int32 row = area_.StartRow; row <= area_.EndRow; ++row)
-      row_properties(row)->setPropertyValue("Height", uno::Any(height));
+    heights_->set(area_.StartRow, area_.EndRow, height);
   }
 
  private:
@@ -97,46 +126,18 @@ class Range : public EmulatedObject {
       cell.EndColumn = cell.StartColumn;
     }
     if (cell.StartRow > kLastRow || cell.StartColumn > kLastColumn) invalid("index out of range");
-    auto range = std::make_shared<Range>(session_ref(), sheet_, cell, false);
-    range->sheet_rows_ = rows_of_sheet();  // one lookup for all the cells of a sheet
-    return Variant::object(range);
+    return Variant::object(std::make_shared<Range>(session_ref(), heights_, cell, false));
   }
 
   // In points; Null when the rows differ, as in Excel.
   Variant row_height() {
-    sal_Int32 first = -1;
-    for (sal_Int32 row = area_.StartRow; row <= area_.EndRow; ++row) {
-      sal_Int32 height = 0;
-      row_properties(row)->getPropertyValue("Height") >>= height;
-      if (row == area_.StartRow)
-        first = height;
-      else if (height != first)
-        return Variant::null();
-    }
+    const sal_Int32 first = heights_->height(area_.StartRow);
+    for (sal_Int32 row = area_.StartRow + 1; row <= area_.EndRow; ++row)
+      if (heights_->height(row) != first) return Variant::null();
     return Variant::real(first / kHundredthsMmPerPoint);
   }
 
-  // Each call to the office is a round trip, and a conversion makes a few
-  // per row: the sheet's rows and the last row used are kept.
-  const uno::Reference<container::XIndexAccess> &rows_of_sheet() {
-    if (!sheet_rows_.is()) {
-      const uno::Reference<table::XColumnRowRange> whole(sheet_, uno::UNO_QUERY_THROW);
-      sheet_rows_.set(whole->getRows(), uno::UNO_QUERY_THROW);
-    }
-    return sheet_rows_;
-  }
-
-  uno::Reference<beans::XPropertySet> row_properties(sal_Int32 row) {
-    if (row == cached_row_ && cached_properties_.is()) return cached_properties_;
-    cached_properties_.set(rows_of_sheet()->getByIndex(row), uno::UNO_QUERY_THROW);
-    cached_row_ = row;
-    return cached_properties_;
-  }
-
-  uno::Reference<container::XIndexAccess> sheet_rows_;
-  sal_Int32 cached_row_ = -1;
-  uno::Reference<beans::XPropertySet> cached_properties_;
-  uno::Reference<sheet::XSpreadsheet> sheet_;
+  std::shared_ptr<SheetRowHeights> heights_;
   table::CellRangeAddress area_;
   bool rows_view_;
 };
@@ -180,10 +181,11 @@ class PageSetup : public EmulatedObject {
 class Worksheet : public EmulatedObject {
  public:
   Worksheet(std::shared_ptr<OfficeSession> session, uno::Reference<lang::XComponent> workbook,
-            uno::Reference<sheet::XSpreadsheet> sheet)
+            uno::Reference<sheet::XSpreadsheet> sheet, std::shared_ptr<SheetRowHeights> heights)
       : EmulatedObject(std::move(session), ids::kExcelWorksheet),
         workbook_(std::move(workbook)),
-        sheet_(std::move(sheet)) {}
+        sheet_(std::move(sheet)),
+        heights_(std::move(heights)) {}
 
  protected:
   Variant on_get(const Member &member, const std::vector<Variant> &) override {
@@ -191,7 +193,7 @@ class Worksheet : public EmulatedObject {
     if (is(member, "UsedRange")) return Variant::object(used_range());
     if (is(member, "Cells"))
       return Variant::object(std::make_shared<Range>(
-          session_ref(), sheet_, table::CellRangeAddress(0, 0, 0, kLastColumn, kLastRow), false));
+          session_ref(), heights_, table::CellRangeAddress(0, 0, 0, kLastColumn, kLastRow), false));
     not_found(member);
   }
 
@@ -215,11 +217,12 @@ class Worksheet : public EmulatedObject {
     used->gotoStartOfUsedArea(false);
     used->gotoEndOfUsedArea(true);
     const uno::Reference<sheet::XCellRangeAddressable> address(cursor, uno::UNO_QUERY_THROW);
-    return std::make_shared<Range>(session_ref(), sheet_, address->getRangeAddress(), false);
+    return std::make_shared<Range>(session_ref(), heights_, address->getRangeAddress(), false);
   }
 
   uno::Reference<lang::XComponent> workbook_;
   uno::Reference<sheet::XSpreadsheet> sheet_;
+  std::shared_ptr<SheetRowHeights> heights_;
 };
 
 // A chart sheet: the sheet exists, but it is no worksheet.
@@ -231,11 +234,11 @@ class ChartSheet : public EmulatedObject {
 
 class Sheets : public EmulatedObject {
  public:
-  Sheets(std::shared_ptr<OfficeSession> session, uno::Reference<lang::XComponent> workbook,
-         std::vector<bool> chart_sheets)
+  Sheets(std::shared_ptr<OfficeSession> session, std::shared_ptr<ExcelState> state)
       : EmulatedObject(std::move(session), ids::kExcelSheets),
-        workbook_(std::move(workbook)),
-        chart_sheets_(std::move(chart_sheets)) {}
+        state_(std::move(state)),
+        workbook_(state_->active_workbook),
+        chart_sheets_(state_->chart_sheets) {}
 
  protected:
   Variant on_get(const Member &member, const std::vector<Variant> &a) override {
@@ -250,7 +253,8 @@ class Sheets : public EmulatedObject {
         return Variant::object(std::make_shared<ChartSheet>(session_ref()));
       const uno::Reference<sheet::XSpreadsheet> sheet(all->getByIndex(index - 1),
                                                       uno::UNO_QUERY_THROW);
-      return Variant::object(std::make_shared<Worksheet>(session_ref(), workbook_, sheet));
+      return Variant::object(std::make_shared<Worksheet>(
+          session_ref(), workbook_, sheet, state_->heights_of(session(), index - 1, sheet)));
     }
     not_found(member);
   }
@@ -261,14 +265,18 @@ class Sheets : public EmulatedObject {
     return uno::Reference<container::XIndexAccess>(document->getSheets(), uno::UNO_QUERY_THROW);
   }
 
+  std::shared_ptr<ExcelState> state_;
   uno::Reference<lang::XComponent> workbook_;
   std::vector<bool> chart_sheets_;
 };
 
 class Workbook : public EmulatedObject {
  public:
-  Workbook(std::shared_ptr<OfficeSession> session, uno::Reference<lang::XComponent> document)
-      : EmulatedObject(std::move(session), ids::kExcelWorkbook), document_(std::move(document)) {}
+  Workbook(std::shared_ptr<OfficeSession> session, uno::Reference<lang::XComponent> document,
+           std::shared_ptr<ExcelState> state)
+      : EmulatedObject(std::move(session), ids::kExcelWorkbook),
+        document_(std::move(document)),
+        state_(std::move(state)) {}
 
  protected:
   Variant on_call(const Member &member, const std::vector<Variant> &a) override {
@@ -283,6 +291,7 @@ class Workbook : public EmulatedObject {
       options.page_range = OUString::number(int_argument(a, 5, 1)) + "-" +
                            (argument(a, 6).is_missing() ? OUString()
                                                         : OUString::number(int_argument(a, 6, 1)));
+    if (state_->active_workbook == document_) state_->write_row_heights();
     store_as_pdf(document_, "calc_pdf_Export", pdf, options);
     return Variant();
   }
@@ -295,6 +304,7 @@ class Workbook : public EmulatedObject {
 
  private:
   uno::Reference<lang::XComponent> document_;
+  std::shared_ptr<ExcelState> state_;
 };
 
 class Workbooks : public EmulatedObject {
@@ -319,9 +329,8 @@ class Workbooks : public EmulatedObject {
     if (argument(a, 4).type() == Variant::Type::string) options.password = argument(a, 4).as_string();
     uno::Reference<lang::XComponent> document = load_document(
         session(), url, "com.sun.star.sheet.SpreadsheetDocument", options);
-    state_->active_workbook = document;
-    state_->chart_sheets = std::move(charts);
-    return Variant::object(std::make_shared<Workbook>(session_ref(), std::move(document)));
+    state_->opened(document, std::move(charts));
+    return Variant::object(std::make_shared<Workbook>(session_ref(), std::move(document), state_));
   }
 
  private:
@@ -340,14 +349,13 @@ class ExcelApplication : public EmulatedObject {
       return Variant::object(std::make_shared<Workbooks>(session_ref(), state_));
     if (is(member, "Sheets")) {
       if (!state_->active_workbook.is()) return Variant::object(nullptr);
-      return Variant::object(
-          std::make_shared<Sheets>(session_ref(), state_->active_workbook, state_->chart_sheets));
+      return Variant::object(std::make_shared<Sheets>(session_ref(), state_));
     }
     not_found(member);
   }
   Variant on_call(const Member &member, const std::vector<Variant> &) override {
     if (!is(member, "Quit")) not_found(member);
-    state_->active_workbook.clear();
+    state_->opened(nullptr, {});
     session().quit();
     return Variant();
   }

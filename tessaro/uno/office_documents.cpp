@@ -1,5 +1,7 @@
 #include "uno/office_documents.h"
 
+#include "uno/descriptor_output.h"
+
 #include <stdio.h>
 #include <unistd.h>
 
@@ -101,8 +103,19 @@ void store_as_pdf(const uno::Reference<lang::XComponent> &document, const char *
       property("FilterData", uno::Any(filter_data)),
       property("Overwrite", uno::Any(true)),
   };
-  const uno::Sequence<beans::PropertyValue> arguments(store, 3);
   const uno::Reference<frame::XStorable> storable(document, uno::UNO_QUERY_THROW);
+  const OString pdf_name = OUStringToOString(to_ou(pdf_path), RTL_TEXTENCODING_UTF8);
+
+  // A descriptor the caller holds open takes the PDF as the office makes
+  // it, under no name at all (a partial PDF there is the caller's to drop).
+  const int descriptor = named_descriptor(pdf_name.getStr());
+  if (descriptor >= 0) {
+    const beans::PropertyValue streamed[] = {
+        store[0], store[1], property("OutputStream", uno::Any(descriptor_stream(descriptor)))};
+    storable->storeToURL("private:stream", uno::Sequence<beans::PropertyValue>(streamed, 3));
+    return;
+  }
+  const uno::Sequence<beans::PropertyValue> arguments(store, 3);
 
   // The office writes under a temporary name beside the PDF, renamed over
   // it only once complete: an office killed or failing half way leaves no
@@ -111,7 +124,6 @@ void store_as_pdf(const uno::Reference<lang::XComponent> &document, const char *
   const std::string suffix =
       ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(stores++);
   const std::u16string partial = pdf_path + std::u16string(suffix.begin(), suffix.end());
-  const OString pdf_name = OUStringToOString(to_ou(pdf_path), RTL_TEXTENCODING_UTF8);
   const OString partial_name = pdf_name + OString(suffix.c_str());
   try {
     storable->storeToURL(file_url(partial), arguments);

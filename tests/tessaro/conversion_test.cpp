@@ -3,6 +3,9 @@
 // case: each takes about a second.
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <thread>
 
 #include "support/files.h"
@@ -65,6 +68,67 @@ TEST(Conversion, WorkbookPrintsOnePageWideWithGridlinesAndTallerRows) {
 
   // A ruled line under each of the 40 rows, and the frame.
   EXPECT_GE(long_horizontal_lines(pdf, 1), 40);
+  EXPECT_EQ(scratch.leftovers(), "");
+}
+
+// Workbooks at the edges of what a sheet holds convert: more rows than a
+// sheet has columns (each row is reached through its first cell), and a row
+// already so tall that 10 points more would pass the tallest a row can be
+// (it stops at 409 points).
+TEST(Conversion, WorkbooksAtTheSheetLimitsConvert) {
+  const struct {
+    const char *name;
+    WorkbookLayout layout;
+  } cases[] = {
+      {"20000 rows", {20000, 1, false, 0, 0}},
+      {"a 405-point row", {40, 2, false, 2, 405}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    OfficeScratch scratch;
+    const std::string source = scratch.path("limits.xlsx");
+    const std::string pdf = scratch.path("limits.pdf");
+    write_workbook_xlsx(source, c.layout);
+
+    ASSERT_EQ(ConvertOfficeFileToPdf(TESSARO_EXCEL, source.c_str(), pdf.c_str()), TESSARO_OK);
+    const int pages = pdf_page_count(pdf);
+    const int figures_last_page = pages - 1;  // "Notes" is the last page
+    ASSERT_GE(figures_last_page, 1);
+    const std::string last_row = "R" + std::to_string(c.layout.rows) + "C1";
+    EXPECT_NE(pdf_text(pdf, figures_last_page).find(last_row), std::string::npos);
+
+    if (c.layout.tall_row != 0) {
+      // Unscaled (two columns fit a page), so distances are points: the
+      // tall second row's text sits 409 points below the first row's.
+      const std::vector<PdfWord> words = pdf_words(pdf, 1);
+      EXPECT_NEAR(find_word(words, "R2C1").y_min - find_word(words, "R1C1").y_min, 409, 1.5);
+    } else {
+      // Every row printed: one column of 20000 rows of 23 points.
+      EXPECT_GT(pages, 20000 * 23 / 842);
+    }
+    EXPECT_EQ(scratch.leftovers(), "");
+  }
+}
+
+// A PDF path naming an open descriptor: the PDF goes into that memory file
+// and under no name (nothing partial or whole appears beside the source).
+TEST(Conversion, PdfIntoAnOpenDescriptorHasNoName) {
+  OfficeScratch scratch;
+  const std::string source = scratch.path("report.docx");
+  write_report_docx(source, 2);
+  const int memory = memfd_create("conversion-test", MFD_CLOEXEC);
+  ASSERT_GE(memory, 0);
+  const std::string into = "/dev/fd/" + std::to_string(memory);
+
+  ASSERT_EQ(ConvertOfficeFileToPdf(TESSARO_WORD, source.c_str(), into.c_str()), TESSARO_OK);
+  const std::string copy = scratch.path("copy.pdf");
+  {
+    folio_test::Bytes pdf(static_cast<std::size_t>(lseek(memory, 0, SEEK_END)));
+    ASSERT_EQ(pread(memory, pdf.data(), pdf.size(), 0), static_cast<ssize_t>(pdf.size()));
+    folio_test::write_file(copy, pdf);
+  }
+  close(memory);
+  EXPECT_EQ(pdf_page_count(copy), 2);
   EXPECT_EQ(scratch.leftovers(), "");
 }
 

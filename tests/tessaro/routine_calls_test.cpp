@@ -252,7 +252,7 @@ TEST(RoutineCalls, ExcelSetsUpEveryWorksheetRaisesRowsAndOnlyMarksItSaved) {
       "Cells1.Item#AA get (i4:1 i4:1)",
       "Cell1.RowHeight#110 get ()",
       "Cell1.RowHeight#110 put (int:23)",
-      "Cells1.Item#AA get (i4:2 i4:2)",
+      "Cells1.Item#AA get (i4:2 i4:1)",
       "Cell1.RowHeight#110 get ()",
       "Cell1.RowHeight#110 put (int:23)",
       "Sheets.Item get (int:2)",
@@ -273,11 +273,36 @@ TEST(RoutineCalls, ExcelSetsUpEveryWorksheetRaisesRowsAndOnlyMarksItSaved) {
   EXPECT_EQ(book.log, expected);
 }
 
-TEST(RoutineCalls, ExcelRowHeightsAlreadyWholeAreUsedAsTheyAre) {
-  Workbook book({2}, Variant::integer(15));
+// The height written for a row of each height read: whole numbers are used
+// as they are, and no row is made taller than a row can be (409 points).
+TEST(RoutineCalls, ExcelRowHeightsAreRaisedUpToTheTallestARowCanBe) {
+  const struct {
+    Variant height;
+    std::string written;
+  } cases[] = {
+      {Variant::integer(15), "int:25"},
+      {Variant::real(398.6), "int:409"},  // 399 + 10 is exactly the limit
+      {Variant::real(405), "int:409"},
+      {Variant::integer(409), "int:409"},
+  };
+  for (const auto &c : cases) {
+    Workbook book({2}, c.height);
+    EXPECT_EQ(convert_office_file(book.automation, 1, book.in.c_str(), "out.pdf"), 0);
+    EXPECT_NE(std::find(book.log.begin(), book.log.end(), "Cell1.RowHeight#110 put (" + c.written + ")"),
+              book.log.end())
+        << c.written;
+  }
+}
+
+// Far below the sheet's last row, each row is still reached through its
+// first cell (a column number that large does not exist).
+TEST(RoutineCalls, ExcelReachesEveryRowThroughItsFirstCell) {
+  Workbook book({20000}, Variant::integer(15));
   EXPECT_EQ(convert_office_file(book.automation, 1, book.in.c_str(), "out.pdf"), 0);
-  EXPECT_NE(std::find(book.log.begin(), book.log.end(), "Cell1.RowHeight#110 put (int:25)"),
-            book.log.end());
+  const std::string log = joined(book.log);
+  EXPECT_NE(log.find("Cells1.Item#AA get (i4:19999 i4:1)"), std::string::npos);
+  EXPECT_EQ(log.find("Cells1.Item#AA get (i4:20000"), std::string::npos);
+  EXPECT_EQ(log.find("Item#AA get (i4:16385 i4:16385)"), std::string::npos);
 }
 
 TEST(RoutineCalls, ChartSheetFailsBeforeExportAndStillQuits) {

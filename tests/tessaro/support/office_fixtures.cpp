@@ -33,12 +33,15 @@ std::string override_part(const std::string &part, const std::string &type) {
   return "<Override PartName=\"" + part + "\" ContentType=\"" + type + "\"/>";
 }
 
-std::string worksheet(int rows, int columns, const std::string &single_text) {
+std::string worksheet(int rows, int columns, const std::string &single_text, int tall_row = 0,
+                      double tall_row_points = 0) {
   std::string xml = std::string(kXmlDeclaration) +
                     "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                     "<sheetData>";
   for (int r = 1; r <= rows; ++r) {
-    xml += "<row r=\"" + std::to_string(r) + "\">";
+    xml += "<row r=\"" + std::to_string(r) + "\"";
+    if (r == tall_row) xml += " ht=\"" + std::to_string(tall_row_points) + "\" customHeight=\"1\"";
+    xml += ">";
     for (int c = 1; c <= columns; ++c) {
       const std::string text =
           single_text.empty() ? "R" + std::to_string(r) + "C" + std::to_string(c) : single_text;
@@ -125,7 +128,8 @@ void write_workbook_xlsx(const std::string &path, const WorkbookLayout &layout) 
   zip.add("xl/_rels/workbook.xml.rels", std::string(kXmlDeclaration) + "<Relationships xmlns=\"" +
                                             kRelationshipsNs + "\">" + relationships +
                                             "</Relationships>");
-  zip.add("xl/worksheets/sheet1.xml", worksheet(layout.rows, layout.columns, ""));
+  zip.add("xl/worksheets/sheet1.xml", worksheet(layout.rows, layout.columns, "", layout.tall_row,
+                                                layout.tall_row_points));
   zip.add("xl/worksheets/sheet2.xml", worksheet(1, 1, "Notes"));
   if (layout.chart_sheet) {
     zip.add("xl/chartsheets/sheet1.xml",

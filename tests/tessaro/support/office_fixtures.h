@@ -12,11 +12,15 @@ void write_report_docx(const std::string &path, int pages);
 
 // An Excel workbook: the worksheet "Figures" with `rows` x `columns` cells
 // reading "R<row>C<column>", the worksheet "Notes" with the one row
-// "Notes", and, when asked, a chart sheet "Chart" after them.
+// "Notes", and, when asked, a chart sheet "Chart" after them. Row
+// `tall_row` of "Figures" (1-based; 0 for none) is `tall_row_points` high,
+// the others keep the office's default height.
 struct WorkbookLayout {
   int rows = 40;
   int columns = 24;
   bool chart_sheet = false;
+  int tall_row = 0;
+  double tall_row_points = 0;
 };
 void write_workbook_xlsx(const std::string &path, const WorkbookLayout &layout);
 
