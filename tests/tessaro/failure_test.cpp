@@ -105,7 +105,9 @@ TEST(ConversionFailure, PdfOverTheSourceOrAnEmptySourceFailsWithoutAnOffice) {
     }
     EXPECT_EQ(ConvertOfficeFileToPdf(test.type, source.c_str(), pdf.c_str()), TESSARO_FAILED);
     EXPECT_EQ(folio_test::read_file(source), before) << "the document was changed";
-    if (test.empty) EXPECT_FALSE(folio_test::file_exists(pdf));
+    if (test.empty) {
+      EXPECT_FALSE(folio_test::file_exists(pdf));
+    }
   }
   EXPECT_FALSE(office.officeStarted());
   EXPECT_EQ(scratch.leftovers(), "");
