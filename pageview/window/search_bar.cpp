@@ -15,7 +15,6 @@ SearchBar::SearchBar(QWidget *parent) : QWidget(parent) {
   text_ = new QLineEdit(this);
   text_->setObjectName(QStringLiteral("searchBox"));
   text_->setPlaceholderText(QStringLiteral("查找 / Find"));
-  text_->setClearButtonEnabled(true);
   text_->setMaximumWidth(320);
   count_ = new QLabel(this);
   count_->setObjectName(QStringLiteral("searchCount"));
