@@ -143,7 +143,7 @@ TEST_F(ControlsOnScreen, BarButtonPausesAndResumesAndTheElapsedTimeFollows) {
 // Full screen is a request to the window manager, so this test runs one.
 TEST_F(ControlsOnScreen, DoubleClickTogglesFullScreenAndTheBarFollows) {
   if (!session_->startWindowManager()) GTEST_SKIP() << "no window manager (openbox) to run";
-  ASSERT_NO_FATAL_FAILURE(startPlaying(seekClip()));
+  ASSERT_NO_FATAL_FAILURE(startPlaying(fullScreenClip()));
   pointAtUpperHalf();
   const WindowBox normal = session_->box();
   auto waitForBox = [&](int width, int height) {

@@ -38,6 +38,7 @@ class PlayerOnScreen : public testing::Test {
     delete shortClip_;
     delete longClip_;
     delete seekClip_;
+    delete fullScreenClip_;
     delete clipDir_;
   }
 
@@ -48,6 +49,9 @@ class PlayerOnScreen : public testing::Test {
   static const ProtectedClip &longClip() { return clip(longClip_, 10.0, "long"); }
   // Room for seeks of ten seconds either way.
   static const ProtectedClip &seekClip() { return clip(seekClip_, 30.0, "seek"); }
+  // Still playing after a window manager's full-screen round trip, which a
+  // slow (sanitizer) build on a loaded machine takes over a minute to make.
+  static const ProtectedClip &fullScreenClip() { return clip(fullScreenClip_, 180.0, "full-screen"); }
 
   void SetUp() override {
     std::string missing;
@@ -136,6 +140,7 @@ class PlayerOnScreen : public testing::Test {
   inline static ProtectedClip *shortClip_ = nullptr;
   inline static ProtectedClip *longClip_ = nullptr;
   inline static ProtectedClip *seekClip_ = nullptr;
+  inline static ProtectedClip *fullScreenClip_ = nullptr;
 };
 
 }  // namespace morlan_test
