@@ -1,16 +1,19 @@
 // The cipher handle table and the four handle exports.
 //
 // The table maps handle numbers to shared ownership of an engine. Look-ups
-// take the lock shared and copy the engine's pointer out, so ciphering runs
-// outside the lock and a handle released meanwhile only drops the table's
-// reference: the engine dies when the last call through it returns.
+// copy the engine's pointer out under the lock, so ciphering runs outside it
+// and a handle released meanwhile only drops the table's reference: the
+// engine dies when the last call through it returns.
+//
+// The lock is a plain mutex, held only for a map step. A reader-writer lock
+// would buy nothing at that length, and the MinGW build's one (winpthreads'
+// rwlock) can fail to lock under contention, letting a look-up race an insert.
 
 #include <climits>
 #include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <shared_mutex>
 
 #include "AesCTREngine.h"
 #include "aes.h"
@@ -22,7 +25,7 @@ namespace {
 class HandleTable {
  public:
   int insert(std::shared_ptr<const AesCTREngine> engine) {
-    std::unique_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     int handle = 1;
     // The map is ordered: the first gap in 1, 2, 3, ... is the lowest free number.
     for (auto it = map_.begin(); it != map_.end() && it->first == handle; ++it) {
@@ -34,14 +37,14 @@ class HandleTable {
   }
 
   std::shared_ptr<const AesCTREngine> find(int handle) const {
-    std::shared_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     auto it = map_.find(handle);
     return it == map_.end() ? nullptr : it->second;
   }
 
   bool erase(int handle) {
     std::shared_ptr<const AesCTREngine> engine;  // destroyed after unlocking
-    std::unique_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     auto it = map_.find(handle);
     if (it == map_.end()) return false;
     engine = std::move(it->second);
@@ -50,7 +53,7 @@ class HandleTable {
   }
 
  private:
-  mutable std::shared_mutex mutex_;
+  mutable std::mutex mutex_;
   std::map<int, std::shared_ptr<const AesCTREngine>> map_;
 };
 
