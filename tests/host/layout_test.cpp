@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 
+#include "document_layouts.h"
 #include "host_process.h"
 #include "key_file_fields.h"
 #include "protected_sample.h"
@@ -18,15 +19,6 @@ using namespace folio_test;
 
 namespace host_test {
 namespace {
-
-struct Layout {
-  const char *name;
-  std::vector<std::string> options;
-  const char *kind;     // as the key file records it
-  const char *variant;  // as the key file records it
-};
-
-void PrintTo(const Layout &layout, std::ostream *out) { *out << layout.name; }
 
 const Layout kCiphertextOnly[] = {
     {"PdfV2", {"--variant", "v2"}, "pdf", "v2"},

@@ -35,12 +35,6 @@ using namespace folio_test;
 namespace host_test {
 namespace {
 
-std::string token_text(const std::string &token) {
-  const Bytes nonce = slice(bytes_of(FOLIO_TOKEN_NONCE), 0, 8);
-  const Bytes text = oracle::aes_ctr(bytes_of(FOLIO_TOKEN_KEY), nonce, 0, from_hex(token));
-  return std::string(text.begin(), text.end());
-}
-
 // True while a child of parent runs program (its command line starts with
 // the program's path).
 bool child_runs(pid_t parent, const std::string &program) {

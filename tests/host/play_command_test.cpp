@@ -31,7 +31,6 @@ using namespace folio_test;
 namespace host_test {
 namespace {
 
-constexpr std::size_t kHeaderBlockBytes = 512;
 constexpr std::size_t kPlayerMaxTokenDigits = 254;  // its 128-byte buffer, less a NUL
 
 Bytes token_cipher(const Bytes &data) {

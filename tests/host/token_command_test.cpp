@@ -30,12 +30,6 @@ std::vector<std::string> lines_of(const std::string &out) {
   return lines;
 }
 
-std::string token_text(const std::string &token) {
-  const Bytes nonce = slice(bytes_of(FOLIO_TOKEN_NONCE), 0, 8);
-  const Bytes text = oracle::aes_ctr(bytes_of(FOLIO_TOKEN_KEY), nonce, 0, from_hex(token));
-  return std::string(text.begin(), text.end());
-}
-
 RunResult token_for(const ProtectedSample &sample, const std::vector<std::string> &more = {}) {
   std::vector<std::string> arguments = {"token", sample.protected_path, "--key-file",
                                         sample.key_path};

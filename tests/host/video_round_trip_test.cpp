@@ -26,7 +26,6 @@ using namespace folio_test;
 namespace host_test {
 namespace {
 
-constexpr std::size_t kHeaderBlockBytes = 512;
 constexpr std::size_t kTrailerBytes = 8;
 
 // Timestamps of two streams agree when they are the same instant, whatever

@@ -4,6 +4,7 @@
 #ifndef FOLIO_TESTS_HOST_VIDEO_SAMPLE_H
 #define FOLIO_TESTS_HOST_VIDEO_SAMPLE_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@
 #include "support/test_bytes.h"
 
 namespace host_test {
+
+// The size of a protected video's header block.
+constexpr std::size_t kHeaderBlockBytes = 512;
 
 // Short and small, so that every test stays fast.
 folio_test::media::ClipOptions small_clip(double seconds = 2.0);

@@ -18,12 +18,6 @@ namespace {
 using media::MediaFile;
 using media::PacketInfo;
 
-std::int64_t trailer_offset(const PacketInfo &packet) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = value << 8 | packet.data[packet.data.size() - 8 + i];
-  return static_cast<std::int64_t>(value);
-}
-
 class StoredForm : public ::testing::Test {
  protected:
   // One source for the suite: 3 s at 25 fps without B-frames, so decode

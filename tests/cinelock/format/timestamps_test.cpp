@@ -23,12 +23,6 @@ using media::SyntheticStream;
 
 constexpr std::int64_t kUnset = AV_NOPTS_VALUE;
 
-std::int64_t trailer_offset(const media::PacketInfo &packet) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = value << 8 | packet.data[packet.data.size() - 8 + i];
-  return static_cast<std::int64_t>(value);
-}
-
 // A stream of synthetic pictures at the given decode times (ms; kUnset for
 // none), the first a key picture; written to path.
 void write_timed_pictures(const ScratchDir &dir, const std::string &path,

@@ -14,8 +14,6 @@ extern "C" {
 namespace presenter_test {
 namespace {
 
-constexpr rgb kRed{255, 0, 0};
-constexpr rgb kBlue{0, 0, 255};
 constexpr rgb kBlack{0, 0, 0};
 
 class PictureUpload : public presenter_fixture {

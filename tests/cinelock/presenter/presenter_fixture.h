@@ -29,6 +29,8 @@ struct rgb {
   int g = 0;
   int b = 0;
 };
+constexpr rgb kRed{255, 0, 0};
+constexpr rgb kBlue{0, 0, 255};
 
 // A frame of the given format with its buffers allocated (not filled).
 frame_ptr make_frame(AVPixelFormat format, int width, int height);

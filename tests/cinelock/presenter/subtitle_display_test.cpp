@@ -14,8 +14,6 @@ extern "C" {
 namespace presenter_test {
 namespace {
 
-constexpr rgb kBlue{0, 0, 255};
-constexpr rgb kRed{255, 0, 0};
 constexpr rgb kYellow{255, 255, 0};
 
 class SubtitleDisplay : public presenter_fixture {

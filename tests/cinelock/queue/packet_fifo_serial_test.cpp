@@ -10,8 +10,6 @@ namespace {
 using namespace cinelock;
 using namespace cinelock_test;
 
-constexpr auto relaxed = std::memory_order_relaxed;
-
 struct taken {
   int result = 0;
   int serial = -100;

@@ -13,8 +13,6 @@ namespace {
 using namespace cinelock;
 using namespace cinelock_test;
 
-constexpr auto relaxed = std::memory_order_relaxed;
-
 using PacketFifoTotals = open_fifo_test;
 
 TEST_F(PacketFifoTotals, EachEntryCountsItsPayloadPlus104Bytes) {

@@ -14,8 +14,6 @@ namespace {
 using namespace cinelock;
 using namespace cinelock_test;
 
-constexpr auto relaxed = std::memory_order_relaxed;
-
 struct received {
   int64_t pts;
   int serial;

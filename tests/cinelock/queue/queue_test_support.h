@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -19,6 +20,9 @@ extern "C" {
 #include "packet_fifo.h"
 
 namespace cinelock_test {
+
+// For counters whose reads need no ordering with other memory.
+constexpr auto relaxed = std::memory_order_relaxed;
 
 struct packet_deleter {
   void operator()(AVPacket *packet) const { av_packet_free(&packet); }

@@ -81,4 +81,10 @@ bool same_instant(std::int64_t a, const media::StreamInfo &a_stream, std::int64_
          static_cast<__int128>(b) * b_stream.time_base_num * a_stream.time_base_den;
 }
 
+std::int64_t trailer_offset(const media::PacketInfo &packet) {
+  std::uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = value << 8 | packet.data[packet.data.size() - 8 + i];
+  return static_cast<std::int64_t>(value);
+}
+
 }  // namespace folio_test

@@ -38,6 +38,9 @@ double seconds(std::int64_t timestamp, const media::StreamInfo &stream);
 bool same_instant(std::int64_t a, const media::StreamInfo &a_stream, std::int64_t b,
                   const media::StreamInfo &b_stream);
 
+// The stream offset a sealed packet's last 8 bytes record (little-endian).
+std::int64_t trailer_offset(const media::PacketInfo &packet);
+
 }  // namespace folio_test
 
 #endif

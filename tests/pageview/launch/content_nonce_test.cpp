@@ -12,10 +12,9 @@ using namespace folio_test;
 namespace launch_test {
 namespace {
 
-const std::string kToken = oracleToken(tokenTextFor("T1700000000", random_bytes(32, 40)));
 
 Bytes nonceBufferFor(const std::string &nonceText) {
-  const auto outcome = LaunchCommandLine(wellFormedWords(kToken, nonceText)).parse();
+  const auto outcome = LaunchCommandLine(wellFormedWords(sampleToken(), nonceText)).parse();
   const auto &nonce = parametersOf(outcome).nonce;
   return Bytes(nonce.begin(), nonce.end());
 }
@@ -48,7 +47,7 @@ TEST(ContentNonce, EmptyTextGivesAnAllZeroNonce) {
 
 TEST(ContentNonce, TextOfTheWrongLengthIsRefused) {
   for (const char *text : {"A", "AAECAwQFBgc", "AAECAwQFBgc==", "AAECAwQFBgc=\n"}) {
-    const auto outcome = LaunchCommandLine(wellFormedWords(kToken, text)).parse();
+    const auto outcome = LaunchCommandLine(wellFormedWords(sampleToken(), text)).parse();
     const pageview::LaunchFailure &failure = failureOf(outcome);
     EXPECT_STREQ(failure.message, "iv base64 decode failed !") << text;
     EXPECT_EQ(failure.exitCode, 1) << "a refused launch must not exit as a success: " << text;
@@ -57,7 +56,7 @@ TEST(ContentNonce, TextOfTheWrongLengthIsRefused) {
 
 TEST(ContentNonce, MoreThanSixtyFourBytesAreRefused) {
   const std::string text = oracle::base64(random_bytes(65, 43));
-  const auto outcome = LaunchCommandLine(wellFormedWords(kToken, text)).parse();
+  const auto outcome = LaunchCommandLine(wellFormedWords(sampleToken(), text)).parse();
   EXPECT_STREQ(failureOf(outcome).message, "iv base64 decode failed !");
 }
 

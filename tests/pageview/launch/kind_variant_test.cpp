@@ -11,10 +11,8 @@ using namespace folio_test;
 namespace launch_test {
 namespace {
 
-const std::string kToken = oracleToken(tokenTextFor("T1700000000", random_bytes(32, 50)));
-
-pageview::LaunchOutcome launch(const std::string &variant, const std::string &kind) {
-  auto words = wellFormedWords(kToken, "AAECAwQFBgc=");
+pageview::LaunchOutcome launch_as(const std::string &variant, const std::string &kind) {
+  auto words = wellFormedWords(sampleToken(), kSampleNonce);
   words[3] = variant;
   words[4] = kind;
   return LaunchCommandLine(words).parse();
@@ -22,7 +20,7 @@ pageview::LaunchOutcome launch(const std::string &variant, const std::string &ki
 
 TEST(PdfKind, TakesBothVariantsAndHandsThemOn) {
   for (const char *variant : {"v1", "v2"}) {
-    const auto outcome = launch(variant, "pdf");
+    const auto outcome = launch_as(variant, "pdf");
     const pageview::LaunchParameters &parameters = parametersOf(outcome);
     EXPECT_FALSE(parameters.isImage) << variant;
     EXPECT_EQ(parameters.variant, QString::fromLatin1(variant));
@@ -31,7 +29,7 @@ TEST(PdfKind, TakesBothVariantsAndHandsThemOn) {
 
 TEST(PdfKind, RefusesAnyOtherVariant) {
   for (const char *variant : {"V1", "V2", "v3", "", "v1 ", "1"}) {
-    const auto outcome = launch(variant, "pdf");
+    const auto outcome = launch_as(variant, "pdf");
     const pageview::LaunchFailure &failure = failureOf(outcome);
     EXPECT_STREQ(failure.message, "input param count error !") << variant;
     EXPECT_EQ(failure.exitCode, 1) << variant;
@@ -40,7 +38,7 @@ TEST(PdfKind, RefusesAnyOtherVariant) {
 
 TEST(ImageKind, TakesAnyVariantAndSetsTheImageFlag) {
   for (const char *variant : {"v1", "v2", "V1", "", "anything"}) {
-    const auto outcome = launch(variant, "image");
+    const auto outcome = launch_as(variant, "image");
     const pageview::LaunchParameters &parameters = parametersOf(outcome);
     EXPECT_TRUE(parameters.isImage) << variant;
     EXPECT_EQ(parameters.variant, QString::fromLatin1(variant));
@@ -50,7 +48,7 @@ TEST(ImageKind, TakesAnyVariantAndSetsTheImageFlag) {
 TEST(OtherKind, IsShownAsAPdfWithoutAVariantCheck) {
   for (const char *kind : {"PDF", "Image", "IMAGE", "", "doc"}) {
     for (const char *variant : {"v1", "V1", "zzz"}) {
-      const auto outcome = launch(variant, kind);
+      const auto outcome = launch_as(variant, kind);
       const pageview::LaunchParameters &parameters = parametersOf(outcome);
       EXPECT_FALSE(parameters.isImage) << kind << " " << variant;
       EXPECT_EQ(parameters.variant, QString::fromLatin1(variant));

@@ -22,6 +22,9 @@ class LaunchCommandLine {
   std::vector<std::optional<std::string>> words_;
 };
 
+// A nonce argument that decodes to 8 bytes.
+constexpr const char *kSampleNonce = "AAECAwQFBgc=";
+
 // A well-formed command line around token and nonce: a PDF of variant v1
 // at /docs/report.fpd, watermark "internal", seventh argument "-".
 std::vector<std::optional<std::string>> wellFormedWords(const std::string &token,

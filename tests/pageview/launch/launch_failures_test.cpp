@@ -13,14 +13,13 @@ namespace launch_test {
 namespace {
 
 const std::string kToken = oracleToken(tokenTextFor("X0000000000", random_bytes(32, 1)));
-const std::string kNonce = "AAECAwQFBgc=";  // bytes 0..7
 const std::string kCountError = "input param count error !";
 const std::string kParamError = "param error !";
 const std::string kNonceError = "iv base64 decode failed !";
 
 // A well-formed command line with one word replaced.
 Words with(std::size_t argument, std::optional<std::string> word) {
-  Words words = wellFormedWords(kToken, kNonce);
+  Words words = wellFormedWords(kToken, kSampleNonce);
   words.at(argument - 1) = std::move(word);
   return words;
 }
@@ -33,7 +32,7 @@ Words with(std::size_t first, std::optional<std::string> firstWord, std::size_t 
 }
 
 Words withCount(std::size_t count) {
-  Words words = wellFormedWords(kToken, kNonce);
+  Words words = wellFormedWords(kToken, kSampleNonce);
   words.resize(count, std::string("-"));
   return words;
 }
@@ -101,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedLaunch, testing::ValuesIn(kRefused),
 TEST(AcceptedLaunch, TheWellFormedCommandLineOfTheseTablesStarts) {
   // Without this, every row above could fail for a reason of its own.
   EXPECT_TRUE(std::holds_alternative<pageview::LaunchParameters>(
-      LaunchCommandLine(wellFormedWords(kToken, kNonce)).parse()));
+      LaunchCommandLine(wellFormedWords(kToken, kSampleNonce)).parse()));
 }
 
 TEST(RefusedLaunchWithoutArgv, IsAMissingArgument) {

@@ -12,15 +12,13 @@ using namespace folio_test;
 namespace launch_test {
 namespace {
 
-const std::string kNonce = "AAECAwQFBgc=";
-
 Bytes keyOf(const pageview::LaunchOutcome &outcome) {
   const auto &key = parametersOf(outcome).contentKey;
   return Bytes(key.begin(), key.end());
 }
 
 Bytes keyFromToken(const std::string &token) {
-  return keyOf(LaunchCommandLine(wellFormedWords(token, kNonce)).parse());
+  return keyOf(LaunchCommandLine(wellFormedWords(token, kSampleNonce)).parse());
 }
 
 std::string withCase(std::string digits, int (*change)(int)) {

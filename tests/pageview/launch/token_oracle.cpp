@@ -36,4 +36,10 @@ std::string tokenTextFor(const std::string &leadingField, const Bytes &key) {
   return leadingField + to_hex(key);
 }
 
+const std::string &sampleToken() {
+  static const std::string token =
+      oracleToken(tokenTextFor("T1700000000", folio_test::random_bytes(32, 40)));
+  return token;
+}
+
 }  // namespace launch_test

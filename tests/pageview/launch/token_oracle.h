@@ -19,6 +19,9 @@ std::string oracleTokenText(const std::string &token);
 // digits.
 std::string tokenTextFor(const std::string &leadingField, const folio_test::Bytes &key);
 
+// A valid token for a fixed random key, issued at T1700000000.
+const std::string &sampleToken();
+
 }  // namespace launch_test
 
 #endif

@@ -12,7 +12,6 @@ namespace folio_test::media {
 
 namespace {
 
-constexpr AVRational milliseconds{1, 1000};
 constexpr int packet_interval_ms = 1000 / clip_data_packets_per_second;
 
 // Universal label of a local set (SMPTE 336M); any registered-looking key

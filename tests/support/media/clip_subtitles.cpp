@@ -12,8 +12,6 @@ namespace folio_test::media {
 
 namespace {
 
-constexpr AVRational milliseconds{1, 1000};
-
 // Text subtitle encoders take their styles from an ASS script header.
 const char ass_header[] =
     "[Script Info]\n"

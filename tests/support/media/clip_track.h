@@ -11,6 +11,9 @@ extern "C" {
 
 namespace folio_test::media {
 
+// The time base data and subtitle tracks write in.
+constexpr AVRational milliseconds{1, 1000};
+
 class ClipTrack {
  public:
   virtual ~ClipTrack() = default;

