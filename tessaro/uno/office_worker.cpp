@@ -29,7 +29,9 @@ std::string duration_text(std::chrono::milliseconds limit) {
 // closes an application's documents and leaves the office running.
 class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
  public:
-  ~KeptOffice() override { end(); }
+  ~KeptOffice() override {
+    with_pipe_signal_held([this] { end(); });
+  }
 
   DocumentResult convert(int office_type, const std::string &source, const std::string &pdf) {
     start_failed_ = false;
@@ -42,15 +44,17 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
         convert_office_file(*this, office_type, source.c_str(), pdf.c_str()) == 0;
     DocumentResult result;
     result.converted = converted;
-    if (session_) {
-      // Whatever the routine left open (it failed half way) goes now,
-      // still under the time limit: a hung office ends here too.
-      session_->close_documents();
-      session_->disarm_time_limit();
-    }
-    if (!converted) result.reason = reason_for(office_type);
-    // An office that was killed or died is not given the next document.
-    if (session_ && !session_->running()) end();
+    with_pipe_signal_held([&] {
+      if (session_) {
+        // Whatever the routine left open (it failed half way) goes now,
+        // still under the time limit: a hung office ends here too.
+        session_->close_documents();
+        session_->disarm_time_limit();
+      }
+      if (!converted) result.reason = reason_for(office_type);
+      // An office that was killed or died is not given the next document.
+      if (session_ && !session_->running()) end();
+    });
     return result;
   }
 
@@ -92,6 +96,16 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
     if (failed == "ExportAsFixedFormat") return "the office could not write its PDF";
     if (failed.empty()) return "the office could not convert it";
     return "the office could not convert it (" + failed + ")";
+  }
+
+  // Calls to the office outside a conversion (closing its documents,
+  // disposing of the bridge to an office that may have died) are shielded
+  // from SIGPIPE as the conversion's own calls are.
+  template <class Step>
+  void with_pipe_signal_held(Step &&step) {
+    enter_thread();
+    step();
+    leave_thread();
   }
 
   void end() {
