@@ -58,7 +58,7 @@ void check_complete(const InputFile &input, const PendingOutput &output,
   const std::uint64_t written = output.current_size();
   const std::uint64_t enciphered = written > header_bytes ? written - header_bytes : 0;
   if (written != header_bytes + input.size())
-    throw Failure(input.path(), "was not enciphered completely (" + std::to_string(enciphered) +
+    throw Failure(input.name(), "was not enciphered completely (" + std::to_string(enciphered) +
                                     " of " + std::to_string(input.size()) + " bytes)");
 }
 
@@ -77,36 +77,36 @@ std::function<std::uint64_t()> ciphertext_written(const PendingOutput &output,
 // front of the ciphertext, exactly as DocFileEncrypt would have made it.
 void write_with_header(const InputFile &input, KeyMaterial &material,
                        const PendingOutput &protected_file) {
-  const ProgressReporter progress("protecting " + input.path(), input.size(),
+  const ProgressReporter progress("protecting " + input.name(), input.size(),
                                   ciphertext_written(protected_file, FOLIOC_HEADER_BYTES));
   if (!os_random(material.nonce.data(), material.nonce.size()))
-    throw Failure(input.path(), "no random nonce: " + error_text(errno));
+    throw Failure(input.name(), "no random nonce: " + error_text(errno));
   const HeaderBytes header = header_carrying(material.nonce, input.size());
   // Taken on a helper thread while the library enciphers the same input.
   SourceDigest digest(input.path());
   {
-    const CipherHandle handle(material, input.path());
+    const CipherHandle handle(material, input.name());
     char ciphertext_digest[FOLIOC_DIGEST_TEXT_BYTES];
     throw_for_code(FileEncrypt(handle.get(), input.path().c_str(),
                                protected_file.temporary_path().c_str(), header.data(),
                                static_cast<int>(header.size()), ciphertext_digest),
                    input, protected_file);
   }
-  material.md5 = digest.get(input.path());
+  material.md5 = digest.get(input.name());
   check_complete(input, protected_file, FOLIOC_HEADER_BYTES);
 }
 
 // v2 and images: the library's ciphertext is the protected file itself.
 void write_ciphertext_only(const InputFile &input, KeyMaterial &material,
                            const PendingOutput &protected_file) {
-  const ProgressReporter progress("protecting " + input.path(), input.size(),
+  const ProgressReporter progress("protecting " + input.name(), input.size(),
                                   ciphertext_written(protected_file, 0));
   SourceDigest digest(input.path());
   const HeaderBytes header = encipher(input, material, protected_file);
-  material.md5 = digest.get(input.path());
+  material.md5 = digest.get(input.name());
   check_complete(input, protected_file, 0);
   if (decode_header(header).plain_size != static_cast<std::int64_t>(input.size()))
-    throw Failure(input.path(), "was not enciphered completely");
+    throw Failure(input.name(), "was not enciphered completely");
   material.nonce = checked_nonce(header, protected_file.destination());
 }
 
@@ -151,7 +151,7 @@ int run_protect(const CommandArguments &arguments) {
     converted = std::make_unique<ConvertedPdf>(in, office_type);
   }
 
-  const InputFile input(converted ? converted->path() : in);
+  const InputFile input(converted ? converted->path() : in, in);
   if (input.size() > kLargestSafeInput)
     throw Failure(in, "too large to protect (over 4 GiB the keystream would repeat)");
   if (input.is_same_file_as(out)) throw Failure(out, "is the input file itself");

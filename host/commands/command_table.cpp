@@ -25,6 +25,7 @@ struct Command {
 const std::vector<Command> &commands() {
   static const std::vector<Command> table = {
       {"protect", {{"--kind", true}, {"--variant", true}}, 2, 2, run_protect},
+      {"convert", {{"--out", true}}, 1, kAnyNumber, run_convert},
       {"unprotect", {{"--key-file", true}}, 2, 2, run_unprotect},
       {"digest", {}, 1, kAnyNumber, run_digest},
       {"inspect", {}, 1, 1, run_inspect},

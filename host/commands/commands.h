@@ -9,6 +9,7 @@
 namespace folio_host {
 
 int run_protect(const CommandArguments &arguments);
+int run_convert(const CommandArguments &arguments);
 int run_unprotect(const CommandArguments &arguments);
 int run_digest(const CommandArguments &arguments);
 int run_inspect(const CommandArguments &arguments);

@@ -29,6 +29,20 @@ const CommandHelp kCommandHelp[] = {
      "                     ciphertext only\n"
      "  --variant v1|v2    layout of a PDF (default v1): v1 with the header, v2\n"
      "                     ciphertext only\n"},
+    {"convert", "folio-host convert <document or folder>... [--out <folder>]",
+     "Converts Office documents (.docx .doc .odt .rtf, .xlsx .xls .ods, .pptx .ppt\n"
+     ".odp) to PDF, as protect does, through one office started once for all of\n"
+     "them in a private profile that is removed at the end. A folder stands for\n"
+     "the Office documents directly in it, by extension. Each PDF is named after\n"
+     "its document (report.docx -> report.pdf) and goes beside it, or into the\n"
+     "--out folder; an existing PDF there is replaced, but never by the PDF of a\n"
+     "second document with the same name: that document fails instead. A PDF\n"
+     "appears only when whole.\n"
+     "Prints \"<document> -> <pdf>\" for each document converted and the reason\n"
+     "for each one that failed, with a progress line on a terminal. A document\n"
+     "that kills the office, or keeps it busy past 120 s, fails; the next one\n"
+     "gets a fresh office. Exits with status 1 when any document failed.\n",
+     "  --out <folder>     where the PDFs go (default: beside each document)\n"},
     {"unprotect", "folio-host unprotect <in> <out> --key-file <file>",
      "Deciphers the protected file <in> with the key file <file> made when it was\n"
      "protected, and writes the plaintext to <out> only if its MD5 digest matches\n"
@@ -160,6 +174,8 @@ const char kToolHelp[] =
     "  protect <in> <out>                      encipher <in> into the protected file\n"
     "                                          <out>; its key goes to <out>.key\n"
     "                                          (--kind pdf|image, --variant v1|v2)\n"
+    "  convert <document or folder>...         convert Office documents to PDF\n"
+    "                                          through one office (--out <folder>)\n"
     "  unprotect <in> <out> --key-file <file>  restore a protected file and check\n"
     "                                          its digest\n"
     "  digest <file>...                        print the MD5 digest of each file\n"
@@ -194,7 +210,7 @@ std::string short_usage(const std::string &command) {
     return std::string("Usage: ") + help->synopsis + "\nTry 'folio-host " + command +
            " --help' for more information.\n";
   return "Usage: folio-host <command> [options] [arguments]\n"
-         "Commands: protect, unprotect, digest, inspect, token, open" VIDEO_COMMAND_NAMES ".\n"
+         "Commands: protect, convert, unprotect, digest, inspect, token, open" VIDEO_COMMAND_NAMES ".\n"
          "Try 'folio-host --help' for more information.\n";
 }
 

@@ -17,9 +17,11 @@ UsageError::UsageError(std::string command, const std::string &message)
 
 std::string error_text(int error_number) { return std::strerror(error_number); }
 
-void report_failure(const Failure &failure) {
-  std::fprintf(stderr, "folio-host: %s: %s\n", failure.file().c_str(), failure.reason().c_str());
+std::string failure_line(const Failure &failure) {
+  return "folio-host: " + failure.file() + ": " + failure.reason() + "\n";
 }
+
+void report_failure(const Failure &failure) { std::fputs(failure_line(failure).c_str(), stderr); }
 
 void report_usage_error(const UsageError &error) {
   std::fprintf(stderr, "folio-host: %s\n%s", error.what(), short_usage(error.command()).c_str());

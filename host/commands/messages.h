@@ -37,6 +37,8 @@ class UsageError : public std::runtime_error {
 // The text of an errno value.
 std::string error_text(int error_number);
 
+// "folio-host: <file>: <reason>\n", and writing it to standard error.
+std::string failure_line(const Failure &failure);
 void report_failure(const Failure &failure);
 // Prints the message and a short usage for the command (or the tool).
 void report_usage_error(const UsageError &error);

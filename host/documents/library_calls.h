@@ -34,7 +34,7 @@ class CipherHandle {
 // A write failure is the output's; every other failure the input's.
 inline void throw_for_code(int code, const InputFile &input, const PendingOutput &output) {
   if (code == DOC_ERR_WRITE) throw Failure(output.destination(), FoliocResultText(code));
-  if (code != DOC_OK) throw Failure(input.path(), FoliocResultText(code));
+  if (code != DOC_OK) throw Failure(input.name(), FoliocResultText(code));
 }
 
 }  // namespace folio_host

@@ -9,19 +9,20 @@
 
 namespace folio_host {
 
-InputFile::InputFile(std::string path) : path_(std::move(path)), fd_(-1), opened_{} {
+InputFile::InputFile(std::string path, std::string name)
+    : path_(std::move(path)), name_(name.empty() ? path_ : std::move(name)), fd_(-1), opened_{} {
   // Non-blocking so that a FIFO given by mistake is refused, not waited on;
   // reads from a regular file are unaffected.
   fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd_ < 0) throw Failure(path_, error_text(errno));
+  if (fd_ < 0) throw Failure(name_, error_text(errno));
   if (::fstat(fd_, &opened_) != 0) {
     const int error = errno;
     ::close(fd_);
-    throw Failure(path_, error_text(error));
+    throw Failure(name_, error_text(error));
   }
   if (!S_ISREG(opened_.st_mode)) {
     ::close(fd_);
-    throw Failure(path_, S_ISDIR(opened_.st_mode) ? error_text(EISDIR) : "not a regular file");
+    throw Failure(name_, S_ISDIR(opened_.st_mode) ? error_text(EISDIR) : "not a regular file");
   }
 }
 
@@ -29,10 +30,10 @@ InputFile::~InputFile() { ::close(fd_); }
 
 void InputFile::check_unchanged(const std::string &what) const {
   struct stat now {};
-  if (::fstat(fd_, &now) != 0) throw Failure(path_, error_text(errno));
+  if (::fstat(fd_, &now) != 0) throw Failure(name_, error_text(errno));
   if (now.st_size != opened_.st_size || now.st_mtim.tv_sec != opened_.st_mtim.tv_sec ||
       now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec)
-    throw Failure(path_, "the file changed while " + what);
+    throw Failure(name_, "the file changed while " + what);
 }
 
 bool InputFile::is_same_file_as(const std::string &path) const {

@@ -13,13 +13,16 @@ namespace folio_host {
 
 class InputFile {
  public:
-  // Opens a regular file for reading; throws Failure naming the path.
-  explicit InputFile(std::string path);
+  // Opens a regular file for reading; throws Failure naming it. `name`
+  // is what messages call it when path is not the user's name for it (a
+  // converted document's PDF at /proc/self/fd/N): the user's document.
+  explicit InputFile(std::string path, std::string name = "");
   ~InputFile();
   InputFile(const InputFile &) = delete;
   InputFile &operator=(const InputFile &) = delete;
 
   const std::string &path() const { return path_; }
+  const std::string &name() const { return name_; }
   int fd() const { return fd_; }
   // The size when the file was opened.
   std::uint64_t size() const { return static_cast<std::uint64_t>(opened_.st_size); }
@@ -33,6 +36,7 @@ class InputFile {
 
  private:
   std::string path_;
+  std::string name_;
   int fd_;
   struct stat opened_;
 };

@@ -26,9 +26,9 @@ void write_to_stderr(const std::string &text) {
 }  // namespace
 
 ProgressReporter::ProgressReporter(std::string label, std::uint64_t total,
-                                   std::function<std::uint64_t()> done)
+                                   std::function<std::uint64_t()> done, std::uint64_t threshold)
     : label_(std::move(label)), total_(total), done_(std::move(done)) {
-  if (total_ > kProgressThreshold && ::isatty(STDERR_FILENO))
+  if (total_ > threshold && ::isatty(STDERR_FILENO))
     thread_ = start_shielded_thread([this] { run(); });
 }
 
@@ -43,15 +43,28 @@ ProgressReporter::~ProgressReporter() {
   draw(std::string());
 }
 
+std::string ProgressReporter::progress_text() {
+  const std::uint64_t done = done_();
+  const unsigned percent =
+      done >= total_ ? 100 : static_cast<unsigned>(static_cast<double>(done) * 100 / total_);
+  return label_ + ": " + std::to_string(percent) + "%";
+}
+
 void ProgressReporter::run() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stopping_) {
-    const std::uint64_t done = done_();
-    const unsigned percent =
-        done >= total_ ? 100 : static_cast<unsigned>(static_cast<double>(done) * 100 / total_);
-    draw(label_ + ": " + std::to_string(percent) + "%");
+    draw(progress_text());
     wake_.wait_for(lock, kRedrawInterval, [this] { return stopping_; });
   }
+}
+
+void ProgressReporter::print_line(std::FILE *stream, const std::string &line) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const bool shown = thread_.joinable() && !stopping_;
+  if (shown) draw(std::string());
+  std::fputs(line.c_str(), stream);
+  std::fflush(stream);
+  if (shown) draw(progress_text());
 }
 
 void ProgressReporter::draw(const std::string &text) {

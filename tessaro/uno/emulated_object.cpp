@@ -27,6 +27,7 @@ Variant EmulatedObject::guarded(const Member &member, Step &&step) {
 }
 
 void EmulatedObject::fail(const Member &member, HResult code, const OUString &message) const {
+  session_->note_failure(member.name ? member.name : "");
   throw AutomationError(code, interface_id_,
                         std::string(member.name) + ": " +
                             OUStringToOString(message, RTL_TEXTENCODING_UTF8).getStr());
@@ -70,6 +71,7 @@ void EmulatedObject::not_found(const Member &member) const {
 }
 
 void EmulatedObject::invalid(const char *what) const {
+  session_->note_failure(what);
   throw AutomationError(kEInvalidArg, interface_id_, what);
 }
 

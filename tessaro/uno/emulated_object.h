@@ -52,7 +52,8 @@ class EmulatedObject : public AutomationObject,
 };
 
 // An application with one collection (Documents, Presentations) handed
-// out as a fresh Collection object, and Quit, which ends the office.
+// out as a fresh Collection object, and Quit, which ends the office (or
+// closes the documents of one kept for more).
 template <class Collection>
 class CollectionApplication : public EmulatedObject {
  public:
@@ -67,7 +68,7 @@ class CollectionApplication : public EmulatedObject {
   }
   Variant on_call(const Member &member, const std::vector<Variant> &) override {
     if (!is(member, "Quit")) not_found(member);
-    session().quit();
+    session().release_application();
     return Variant();
   }
 

@@ -356,7 +356,7 @@ class ExcelApplication : public EmulatedObject {
   Variant on_call(const Member &member, const std::vector<Variant> &) override {
     if (!is(member, "Quit")) not_found(member);
     state_->opened(nullptr, {});
-    session().quit();
+    session().release_application();
     return Variant();
   }
 

@@ -16,6 +16,8 @@
 #include <rtl/bootstrap.hxx>
 
 #include "uno/installation.h"
+#include "uno/office_documents.h"
+#include "uno/private_copy.h"
 
 using namespace css;
 
@@ -81,8 +83,9 @@ OUString file_url_utf8(const std::string &path) {
                                  static_cast<std::size_t>(text.getLength())));
 }
 
-std::shared_ptr<OfficeSession> OfficeSession::start(HResult &code) {
+std::shared_ptr<OfficeSession> OfficeSession::start(HResult &code, Lifetime lifetime) {
   std::shared_ptr<OfficeSession> session(new OfficeSession);
+  session->lifetime_ = lifetime;
   session->deadline_ = std::chrono::steady_clock::now() + conversion_time_limit();
   session->process_ = OfficeProcess::start(office_program());
   if (!session->process_) {
@@ -160,10 +163,54 @@ void OfficeSession::drop_bridge() {
 
 void OfficeSession::watch() {
   std::unique_lock<std::mutex> hold(lock_);
-  if (!wake_.wait_until(hold, deadline_, [this] { return ended_; })) {
-    timed_out_ = true;
-    process_->kill_now();
+  while (!ended_) {
+    if (!armed_) {
+      wake_.wait(hold);
+    } else if (std::chrono::steady_clock::now() >= deadline_) {
+      timed_out_ = true;
+      process_->kill_now();
+      return;
+    } else {
+      wake_.wait_until(hold, deadline_);
+    }
   }
+}
+
+void OfficeSession::arm_time_limit(std::chrono::milliseconds limit) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    deadline_ = std::chrono::steady_clock::now() + limit;
+    armed_ = true;
+  }
+  wake_.notify_all();
+}
+
+void OfficeSession::disarm_time_limit() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    armed_ = false;
+  }
+  wake_.notify_all();
+}
+
+bool OfficeSession::running() {
+  return desktop_.is() && !timed_out() && process_ &&
+         process_->poll() == OfficeProcess::State::running;
+}
+
+void OfficeSession::note_failure(const std::string &member) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (first_failure_.empty()) first_failure_ = member;
+}
+
+std::string OfficeSession::first_failure() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return first_failure_;
+}
+
+void OfficeSession::forget_failure() {
+  std::lock_guard<std::mutex> hold(lock_);
+  first_failure_.clear();
 }
 
 bool OfficeSession::timed_out() const {
@@ -180,13 +227,35 @@ uno::Reference<lang::XComponent> OfficeSession::load(
       desktop_->loadComponentFromURL(url, OUString("_blank"), 0, arguments);
   if (!document.is())
     throw lang::IllegalArgumentException(OUString("not loaded: " + url), nullptr, 0);
+  loaded_.push_back(document);
   return document;
+}
+
+void OfficeSession::close_documents() {
+  for (const uno::Reference<lang::XComponent> &document : loaded_) {
+    try {
+      close_document(document);
+    } catch (const uno::Exception &) {
+      // Closed already (Close was called), or the office has gone: either
+      // way nothing of it is left open.
+    }
+  }
+  loaded_.clear();
+  if (process_) remove_private_copies(process_->scratch_folder());
+}
+
+void OfficeSession::release_application() {
+  if (lifetime_ == Lifetime::kept)
+    close_documents();
+  else
+    quit();
 }
 
 void OfficeSession::quit() {
   // The office is killed, not asked to end: its profile is thrown away
   // and its documents are closed or unchanged, so there is nothing for it
   // to save, and ending by itself takes it a third of a second.
+  loaded_.clear();
   desktop_.clear();
   remote_.clear();
   drop_bridge();

@@ -1,5 +1,7 @@
-// A running office for one conversion: the process, the bridge to it, its
-// desktop, and the time limit that kills it if the conversion hangs.
+// A running office: the process, the bridge to it, its desktop, and the
+// time limit that kills it if a conversion hangs. Started for one
+// conversion (Quit ends it), or kept for one document after another (Quit
+// only closes the documents, and each document arms the limit anew).
 #ifndef TESSARO_UNO_OFFICE_SESSION_H
 #define TESSARO_UNO_OFFICE_SESSION_H
 
@@ -9,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
@@ -34,9 +37,12 @@ inline const sal_Unicode *units(const std::u16string &text) {
 
 class OfficeSession {
  public:
+  enum class Lifetime { one_conversion, kept };
+
   // Starts the office and connects to it; null with `code` set when that
   // fails or the time limit passes first.
-  static std::shared_ptr<OfficeSession> start(HResult &code);
+  static std::shared_ptr<OfficeSession> start(HResult &code,
+                                              Lifetime lifetime = Lifetime::one_conversion);
   ~OfficeSession();
   OfficeSession(const OfficeSession &) = delete;
   OfficeSession &operator=(const OfficeSession &) = delete;
@@ -61,6 +67,27 @@ class OfficeSession {
   // Whether the time limit ended the office.
   bool timed_out() const;
 
+  // What an application's Quit does: ends the office, or for a kept one
+  // closes every document loaded since, unsaved, and removes their private
+  // copies, so that the next document finds the office as it started.
+  void release_application();
+  void close_documents();
+
+  // Kept offices: the time limit counts from arm_time_limit, for one
+  // document, and stops counting at disarm_time_limit.
+  void arm_time_limit(std::chrono::milliseconds limit);
+  void disarm_time_limit();
+
+  // Whether the office still runs and answers to its time limit: false
+  // once it was killed, crashed or ended.
+  bool running();
+
+  // The first call that failed since forget_failure (its member name,
+  // "Documents.Open"), for telling the user why; empty when none did.
+  void note_failure(const std::string &member);
+  std::string first_failure() const;
+  void forget_failure();
+
  private:
   OfficeSession() = default;
   bool connect(HResult &code);
@@ -72,11 +99,16 @@ class OfficeSession {
   css::uno::Reference<css::uno::XComponentContext> remote_;
   css::uno::Reference<css::frame::XComponentLoader> desktop_;
 
+  Lifetime lifetime_ = Lifetime::one_conversion;
+  std::vector<css::uno::Reference<css::lang::XComponent>> loaded_;
+
   std::chrono::steady_clock::time_point deadline_;
-  mutable std::mutex lock_;
+  mutable std::mutex lock_;  // the time limit's state and the failure note
   std::condition_variable wake_;
+  bool armed_ = true;
   bool ended_ = false;
   bool timed_out_ = false;
+  std::string first_failure_;
   std::thread watchdog_;
 };
 

@@ -26,10 +26,6 @@ int remove_entry(const char *path, const struct stat *, int, struct FTW *) {
   return 0;
 }
 
-void remove_tree(const std::string &path) {
-  nftw(path.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
 std::string socket_prefix() { return "OSL_PIPE_" + std::to_string(getuid()) + "_"; }
 
 // The name of the office's single-instance pipe: derived from its profile's
@@ -52,15 +48,6 @@ std::string instance_pipe_name(const std::string &profile_url) {
   return name;
 }
 
-std::vector<std::string> entries(const std::string &folder) {
-  std::vector<std::string> names;
-  if (DIR *dir = opendir(folder.c_str())) {
-    while (const dirent *entry = readdir(dir)) names.emplace_back(entry->d_name);
-    closedir(dir);
-  }
-  return names;
-}
-
 // The caller's process id in a name that starts with prefix followed by
 // it and a dash; -1 for any other name.
 long owner_after(const std::string &name, const std::string &prefix) {
@@ -77,6 +64,19 @@ bool mine(const std::string &path) {
 }
 
 }  // namespace
+
+void remove_tree(const std::string &path) {
+  nftw(path.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+std::vector<std::string> entries(const std::string &folder) {
+  std::vector<std::string> names;
+  if (DIR *dir = opendir(folder.c_str())) {
+    while (const dirent *entry = readdir(dir)) names.emplace_back(entry->d_name);
+    closedir(dir);
+  }
+  return names;
+}
 
 std::string temporary_folder() {
   const char *tmp = getenv("TMPDIR");

@@ -10,8 +10,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tessaro::uno_backend {
+
+// Removes a file or a folder with everything in it; errors are ignored.
+void remove_tree(const std::string &path);
+
+// The names in a folder ("." and ".." among them); none when unreadable.
+std::vector<std::string> entries(const std::string &folder);
 
 // The folder private folders are made in: $TMPDIR, or /tmp.
 std::string temporary_folder();

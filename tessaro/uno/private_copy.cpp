@@ -10,9 +10,13 @@
 
 #include <rtl/ustring.hxx>
 
+#include "uno/office_traces.h"
+
 namespace tessaro::uno_backend {
 
 namespace {
+
+constexpr char kCopyFolderPrefix[] = "workbook-";
 
 bool copy_bytes(int from, int to) {
   std::vector<char> buffer(0x100000);
@@ -47,7 +51,7 @@ std::string private_copy(const std::u16string &source, const std::string &folder
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty()) return {};
 
-  std::string place = folder + "/workbook-XXXXXX";
+  std::string place = folder + "/" + kCopyFolderPrefix + "XXXXXX";
   if (!mkdtemp(place.data())) return {};
   const std::string copy = place + "/" + name;
 
@@ -58,6 +62,11 @@ std::string private_copy(const std::u16string &source, const std::string &folder
   close(from);
   if (to >= 0 && close(to) != 0) copied = false;
   return copied ? copy : std::string();
+}
+
+void remove_private_copies(const std::string &folder) {
+  for (const std::string &name : entries(folder))
+    if (name.rfind(kCopyFolderPrefix, 0) == 0) remove_tree(folder + "/" + name);
 }
 
 }  // namespace tessaro::uno_backend

@@ -12,6 +12,10 @@ namespace tessaro::uno_backend {
 // the source cannot be read or the copy not written.
 std::string private_copy(const std::u16string &source, const std::string &folder);
 
+// Removes every copy private_copy made under `folder`: a kept office's
+// next document must not find the last one's clear copy.
+void remove_private_copies(const std::string &folder);
+
 }  // namespace tessaro::uno_backend
 
 #endif

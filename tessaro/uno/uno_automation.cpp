@@ -21,84 +21,89 @@
 //   Saved = True         the document is marked unmodified
 //   Close                closed without saving
 //   Quit                 the office killed and reaped, its profile and pipe
-//                        sockets removed
+//                        sockets removed; an office kept for more documents
+//                        (office_worker.h) only closes them
 #include <pthread.h>
 #include <signal.h>
 #include <time.h>
 
-#include "automation/office_automation.h"
+#include "uno/uno_automation.h"
+
 #include "automation/office_identifiers.h"
 #include "uno/emulated_object.h"
 #include "uno/installation.h"
-#include "uno/office_session.h"
 
 namespace tessaro {
+
+namespace uno_backend {
 
 namespace {
 
 // The mask of the thread in a call, restored when it leaves.
 thread_local sigset_t saved_mask;
 
-class UnoAutomation : public OfficeAutomation {
- public:
-  // The runtime writes to the office's socket without asking the system
-  // not to signal: an office that dies (killed at the time limit, or
-  // crashed on a damaged file) while a request is on its way would raise
-  // SIGPIPE, and end the whole calling process. So SIGPIPE is blocked on
-  // the calling thread for the call, and on the bridge's threads, which
-  // are started from it and inherit the mask.
-  void enter_thread() override {
+}  // namespace
+
+// The runtime writes to the office's socket without asking the system
+// not to signal: an office that dies (killed at the time limit, or
+// crashed on a damaged file) while a request is on its way would raise
+// SIGPIPE, and end the whole calling process. So SIGPIPE is blocked on
+// the calling thread for the call, and on the bridge's threads, which
+// are started from it and inherit the mask.
+void UnoAutomation::enter_thread() {
+  sigset_t pipe_signal;
+  sigemptyset(&pipe_signal);
+  sigaddset(&pipe_signal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe_signal, &saved_mask);
+}
+
+// A SIGPIPE raised meanwhile is taken off before the mask is restored
+// (unless the thread had it blocked already).
+void UnoAutomation::leave_thread() {
+  if (!sigismember(&saved_mask, SIGPIPE)) {
     sigset_t pipe_signal;
     sigemptyset(&pipe_signal);
     sigaddset(&pipe_signal, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe_signal, &saved_mask);
-  }
-
-  // A SIGPIPE raised meanwhile is taken off before the mask is restored
-  // (unless the thread had it blocked already).
-  void leave_thread() override {
-    if (!sigismember(&saved_mask, SIGPIPE)) {
-      sigset_t pipe_signal;
-      sigemptyset(&pipe_signal);
-      sigaddset(&pipe_signal, SIGPIPE);
-      const timespec no_wait{0, 0};
-      while (sigtimedwait(&pipe_signal, nullptr, &no_wait) == SIGPIPE) {
-      }
+    const timespec no_wait{0, 0};
+    while (sigtimedwait(&pipe_signal, nullptr, &no_wait) == SIGPIPE) {
     }
-    pthread_sigmask(SIG_SETMASK, &saved_mask, nullptr);
   }
+  pthread_sigmask(SIG_SETMASK, &saved_mask, nullptr);
+}
 
-  int is_registered(OfficeType type) override { return uno_backend::component_installed(type); }
+int UnoAutomation::is_registered(OfficeType type) { return component_installed(type); }
 
-  CreatedApplication create_application(OfficeType type, const Guid &class_id,
-                                        const Guid &main_interface) override {
-    static const Guid kClasses[] = {ids::kWordClass, ids::kExcelClass, ids::kPowerPointClass};
-    if (type < kWord || type > kPowerPoint || kClasses[type] != class_id ||
-        !uno_backend::component_installed(type))
-      return {kRegDbEClassNotReg, nullptr};
+std::shared_ptr<OfficeSession> UnoAutomation::office_for(HResult &code) {
+  return OfficeSession::start(code);
+}
 
-    CreatedApplication created;
-    std::shared_ptr<uno_backend::OfficeSession> session =
-        uno_backend::OfficeSession::start(created.code);
-    if (!session) return created;
-    ObjectRef application = type == kWord    ? uno_backend::make_word_application(session)
-                            : type == kExcel ? uno_backend::make_excel_application(session)
-                                             : uno_backend::make_powerpoint_application(session);
-    try {
-      created.application = application->query(main_interface);
-      created.code = kSOk;
-    } catch (const AutomationError &error) {
-      session->quit();
-      created.code = error.code();
-    }
-    return created;
+CreatedApplication UnoAutomation::create_application(OfficeType type, const Guid &class_id,
+                                                     const Guid &main_interface) {
+  static const Guid kClasses[] = {ids::kWordClass, ids::kExcelClass, ids::kPowerPointClass};
+  if (type < kWord || type > kPowerPoint || kClasses[type] != class_id ||
+      !component_installed(type))
+    return {kRegDbEClassNotReg, nullptr};
+
+  CreatedApplication created;
+  std::shared_ptr<OfficeSession> session = office_for(created.code);
+  if (!session) return created;
+  ObjectRef application = type == kWord    ? make_word_application(session)
+                          : type == kExcel ? make_excel_application(session)
+                                           : make_powerpoint_application(session);
+  try {
+    created.application = application->query(main_interface);
+    created.code = kSOk;
+  } catch (const AutomationError &error) {
+    session->release_application();
+    created.code = error.code();
   }
-};
+  return created;
+}
 
-}  // namespace
+}  // namespace uno_backend
 
 OfficeAutomation &platform_automation() {
-  static UnoAutomation automation;
+  static uno_backend::UnoAutomation automation;
   return automation;
 }
 

@@ -1,11 +1,11 @@
 // protect with an Office document: converted and protected in one step, the
 // clear PDF made in memory only, and unprotect giving back that PDF.
 #include <gtest/gtest.h>
-#include <dirent.h>
 
 #include <set>
 
 #include "host_process.h"
+#include "support/files.h"
 #include "support/office_fixtures.h"
 #include "support/office_scratch.h"
 #include "support/pdf_facts.h"
@@ -14,14 +14,8 @@ namespace host_test {
 namespace {
 
 std::set<std::string> entries_of(const std::string &folder) {
-  std::set<std::string> names;
-  if (DIR *dir = opendir(folder.c_str())) {
-    while (const dirent *entry = readdir(dir))
-      if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-        names.insert(entry->d_name);
-    closedir(dir);
-  }
-  return names;
+  const std::vector<std::string> names = folio_test::folder_entries(folder);
+  return std::set<std::string>(names.begin(), names.end());
 }
 
 // Each kind of Office document: the protected file and its key appear

@@ -6,21 +6,11 @@
 
 #include <vector>
 
+#include "support/files.h"
+
 namespace host_test {
 
 namespace {
-
-std::vector<std::string> entries(const std::string &folder) {
-  std::vector<std::string> names;
-  if (DIR *dir = ::opendir(folder.c_str())) {
-    while (const dirent *entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
-  }
-  return names;
-}
 
 bool has_data(const std::string &path) {
   struct stat info {};
@@ -31,7 +21,7 @@ bool has_data(const std::string &path) {
 
 bool unfinished_output_has_data(pid_t pid, const std::string &directory) {
   const std::string descriptors = "/proc/" + std::to_string(pid) + "/fd";
-  for (const std::string &fd : entries(descriptors)) {
+  for (const std::string &fd : folio_test::folder_entries(descriptors)) {
     char target[4096];
     const ssize_t length = ::readlink((descriptors + "/" + fd).c_str(), target, sizeof target - 1);
     if (length <= 0) continue;
@@ -40,7 +30,7 @@ bool unfinished_output_has_data(pid_t pid, const std::string &directory) {
         has_data(descriptors + "/" + fd))
       return true;
   }
-  for (const std::string &name : entries(directory))
+  for (const std::string &name : folio_test::folder_entries(directory))
     if (name[0] == '.' && has_data(directory + "/" + name)) return true;
   return false;
 }

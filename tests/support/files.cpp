@@ -1,5 +1,7 @@
 #include "support/files.h"
 
+#include <dirent.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +35,18 @@ void write_file(const std::string &path, const Bytes &bytes) {
 
 void write_text(const std::string &path, const std::string &text) {
   write_file(path, bytes_of(text));
+}
+
+std::vector<std::string> folder_entries(const std::string &folder) {
+  std::vector<std::string> names;
+  if (DIR *dir = ::opendir(folder.c_str())) {
+    while (const dirent *entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+  }
+  return names;
 }
 
 bool file_exists(const std::string &path) {

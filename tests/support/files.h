@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "support/test_bytes.h"
 
@@ -23,6 +24,9 @@ void write_text(const std::string &path, const std::string &text);
 // True when anything at all has the name, a dangling symbolic link included:
 // tests use it to show that nothing was created.
 bool file_exists(const std::string &path);
+
+// The names in a folder, "." and ".." left out; none when it cannot be read.
+std::vector<std::string> folder_entries(const std::string &folder);
 
 // The permission bits (07777) of the file a path leads to.
 mode_t file_mode(const std::string &path);

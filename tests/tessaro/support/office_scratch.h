@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/scratch_dir.h"
 
@@ -28,6 +30,10 @@ class OfficeScratch {
   // documents, processes whose command line names this scratch folder,
   // pipe sockets named for the caller.
   std::string leftovers(pid_t caller = getpid()) const;
+
+  // The processes whose command line names this scratch folder (the
+  // offices), with their programs.
+  std::vector<std::pair<pid_t, std::string>> processes() const;
 
   // The offices' temporary folder (the TMPDIR they see).
   const std::string &offices_folder() const { return offices_; }
