@@ -10,6 +10,7 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <osl/file.hxx>
@@ -196,6 +197,15 @@ void OfficeSession::disarm_time_limit() {
 bool OfficeSession::running() {
   return desktop_.is() && !timed_out() && process_ &&
          process_->poll() == OfficeProcess::State::running;
+}
+
+bool OfficeSession::answers() {
+  if (!remote_.is()) return false;
+  try {
+    return remote_->getServiceManager().is();
+  } catch (const uno::Exception &) {
+    return false;  // the bridge is disposed: the office has gone
+  }
 }
 
 void OfficeSession::note_failure(const std::string &member) {

@@ -82,6 +82,13 @@ class OfficeSession {
   // once it was killed, crashed or ended.
   bool running();
 
+  // Whether the office answers a call over the bridge. The process that
+  // was started can outlive a killed office for a moment (the launcher
+  // that waits for it), so after a failed call this is what tells an
+  // office that died from a document it refused. Blocks while the office
+  // hangs: call it with the time limit armed.
+  bool answers();
+
   // The first call that failed since forget_failure (its member name,
   // "Documents.Open"), for telling the user why; empty when none did.
   void note_failure(const std::string &member);

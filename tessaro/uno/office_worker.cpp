@@ -45,15 +45,17 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
     DocumentResult result;
     result.converted = converted;
     with_pipe_signal_held([&] {
+      bool office_lost = false;
       if (session_) {
         // Whatever the routine left open (it failed half way) goes now,
         // still under the time limit: a hung office ends here too.
         session_->close_documents();
+        office_lost = !converted && !session_->answers();
         session_->disarm_time_limit();
       }
-      if (!converted) result.reason = reason_for(office_type);
+      if (!converted) result.reason = reason_for(office_type, office_lost);
       // An office that was killed or died is not given the next document.
-      if (session_ && !session_->running()) end();
+      if (session_ && (office_lost || !session_->running())) end();
     });
     return result;
   }
@@ -78,7 +80,7 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
   }
 
  private:
-  std::string reason_for(int office_type) {
+  std::string reason_for(int office_type, bool office_lost) {
     if (start_failed_) return "the office could not be started";
     // The checks before any office is asked for.
     if (!office_asked_for_ || !session_)
@@ -87,7 +89,7 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
       return "the office did not finish it within " +
              duration_text(uno_backend::conversion_time_limit()) +
              " and was ended (a fresh one takes the next document)";
-    if (!session_->running())
+    if (office_lost || !session_->running())
       return "the office ended while converting it (a fresh one takes the next document)";
     const std::string failed = session_->first_failure();
     if (failed == "Open")
