@@ -61,11 +61,15 @@ TEST(SyscallTraceReading, FindsMarkersInWrittenBuffersWhateverTheirEscapes) {
 
 TEST(SyscallTraceReading, AWriteCutShortCountsWhenLessWasShownThanWritten) {
   const std::string log =
-      "301   writev(3<socket:[9]>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 6\n"
-      "301   writev(3<socket:[9]>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 7\n"
-      "301   write(3<socket:[9]>, \"ab\"..., 900) = -1 EAGAIN (Resource temporarily unavailable)\n";
+      "301   writev(3</tmp/out>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 6\n"
+      "301   writev(3</tmp/out>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 7\n"
+      "301   write(3</tmp/out>, \"ab\"..., 900) = -1 EAGAIN (Resource temporarily unavailable)\n"
+      // A socket: what was shown is checked, the rest is not a finding.
+      "301   writev(4<socket:[9]>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 7\n"
+      "301   writev(4<socket:[9]>, [{iov_base=\"MARKER\"..., iov_len=900}], 1) = 7\n";
   EXPECT_THAT(markedWrites(tracedCalls(log), {"MARKER"}),
-              ElementsAre(HasSubstr("cut short, not checked: 301 writev(3<socket:[9]>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 7")));
+              ElementsAre(HasSubstr("cut short, not checked: 301 writev(3</tmp/out>, [{iov_base=\"abcdef\"..., iov_len=900}], 1) = 7"),
+                          HasSubstr("plaintext: 301 writev(4<socket:[9]>, [{iov_base=\"MARKER\"")));
 }
 
 }  // namespace
