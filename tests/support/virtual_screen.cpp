@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "support/files.h"
 
 namespace xvfb_test {
 
@@ -24,9 +24,9 @@ namespace {
   _exit(127);
 }
 
-std::uint32_t big_endian_32(const std::string &bytes, std::size_t at) {
+std::uint32_t big_endian_32(const folio_test::Bytes &bytes, std::size_t at) {
   std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  for (int i = 0; i < 4; ++i) value = value << 8 | bytes[at + i];
   return value;
 }
 
@@ -74,8 +74,7 @@ VirtualScreen::~VirtualScreen() { end_child(pid_); }
 // The frame buffer file is an XWD image: a header of 32-bit big-endian
 // fields, a colour map of 12-byte entries, then the pixel rows.
 Frame VirtualScreen::frame() const {
-  std::ifstream in(frame_path_, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const folio_test::Bytes bytes = folio_test::read_file(frame_path_);
   if (bytes.size() < 100) throw std::runtime_error("no frame buffer at " + frame_path_);
   const auto field = [&](int index) { return big_endian_32(bytes, 4u * index); };
   const std::uint32_t header_size = field(0), byte_order = field(7), bits_per_pixel = field(11),
@@ -90,8 +89,7 @@ Frame VirtualScreen::frame() const {
     throw std::runtime_error("short frame buffer");
   frame.pixels.resize(static_cast<std::size_t>(frame.width) * frame.height);
   for (int y = 0; y < frame.height; ++y) {
-    const unsigned char *row = reinterpret_cast<const unsigned char *>(bytes.data()) + start +
-                               std::size_t{bytes_per_line} * y;
+    const unsigned char *row = bytes.data() + start + std::size_t{bytes_per_line} * y;
     for (int x = 0; x < frame.width; ++x)
       frame.pixels[static_cast<std::size_t>(y) * frame.width + x] =
           std::uint32_t{row[4 * x + 2]} << 16 | std::uint32_t{row[4 * x + 1]} << 8 | row[4 * x];
