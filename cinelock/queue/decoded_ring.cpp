@@ -10,8 +10,6 @@ extern "C" {
 namespace cinelock {
 namespace {
 
-constexpr auto relaxed = std::memory_order_relaxed;
-
 bool fifo_aborted(const decoded_ring *ring) { return ring->fifo->aborted.load(relaxed) != 0; }
 
 void release_slot(ring_slot *slot) {

@@ -11,8 +11,6 @@ extern "C" {
 namespace cinelock {
 namespace {
 
-constexpr auto relaxed = std::memory_order_relaxed;
-
 // The fifo's counters change only under its mutex, so a load-then-store is
 // not a lost update; the atomics are for the lock-free readers elsewhere.
 template <typename T>

@@ -21,6 +21,9 @@ extern "C" {
 
 namespace cinelock {
 
+// The order of the counters' loads and stores that need none (see above).
+constexpr auto relaxed = std::memory_order_relaxed;
+
 // What every entry adds to byte_total on top of its payload, whatever the
 // entry's real size: the back-pressure limits are expressed in these units.
 constexpr int kPacketEntryOverhead = 104;

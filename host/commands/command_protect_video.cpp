@@ -28,9 +28,7 @@ namespace folio_host {
 
 namespace {
 
-constexpr int kContentKeyBits = 8 * static_cast<int>(kContentKeyBytes);
-
-void check_output_container(const std::string &out) {
+void check_protected_container(const std::string &out) {
   if (!carries_header_stream(out))
     throw Failure(out, std::string("not a container for a protected video: use ") +
                            kProtectedVideoContainers +
@@ -45,7 +43,7 @@ std::string resolved_destination(const std::string &path) {
   return std::string(directory) + "/" + file_name_of(path);
 }
 
-void check_not_protected(const std::string &in) {
+void check_not_yet_protected(const std::string &in) {
   VideoHeaderBlock existing{};
   if (read_video_header_block(in, existing) != HeaderBlockRead::none)
     throw Failure(in, "is already a protected video");
@@ -83,7 +81,7 @@ void check_header_written(const PendingVideoOutput &output, const VideoHeaderBlo
 int run_protect_video(const CommandArguments &arguments) {
   const std::string &in = arguments.operands[0];
   const std::string &out = arguments.operands[1];
-  check_output_container(out);
+  check_protected_container(out);
   const std::string *key_option = arguments.option("--key-file");
   const std::string key_path = key_option ? *key_option : out + ".key";
   set_media_log_verbosity(arguments.option("--verbose") != nullptr);
@@ -94,7 +92,7 @@ int run_protect_video(const CommandArguments &arguments) {
   if (resolved_destination(key_path) == resolved_destination(out))
     throw Failure(key_path, "is the output file itself");
   check_media_source(in);
-  check_not_protected(in);
+  check_not_yet_protected(in);
   PendingVideoOutput protected_video(out);
   PendingOutput key_file(key_path);
 

@@ -18,9 +18,7 @@ namespace folio_host {
 
 namespace {
 
-constexpr int kContentKeyBits = 8 * static_cast<int>(kContentKeyBytes);
-
-void check_output_container(const std::string &out) {
+void check_writable_container(const std::string &out) {
   if (!names_known_container(out))
     throw Failure(out, "its extension names no container FFmpeg can write (use e.g. .mp4)");
 }
@@ -46,7 +44,7 @@ int run_unprotect_video(const CommandArguments &arguments) {
   const std::string &out = arguments.operands[1];
   const std::string *key_path = arguments.option("--key-file");
   if (!key_path) throw UsageError(arguments.command, "missing --key-file");
-  check_output_container(out);
+  check_writable_container(out);
   set_media_log_verbosity(arguments.option("--verbose") != nullptr);
 
   const KeyMaterial material = read_video_key_file(*key_path);

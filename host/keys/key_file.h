@@ -17,6 +17,7 @@
 namespace folio_host {
 
 constexpr std::size_t kContentKeyBytes = 32;
+constexpr int kContentKeyBits = 8 * static_cast<int>(kContentKeyBytes);
 constexpr std::size_t kNonceBytes = 8;
 constexpr std::size_t kMd5HexDigits = 32;
 

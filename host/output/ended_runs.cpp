@@ -7,6 +7,7 @@
 #include <cctype>
 #include <vector>
 
+#include "output/output_paths.h"
 #include "platform/process_gone.h"
 
 namespace folio_host {
@@ -14,14 +15,13 @@ namespace folio_host {
 namespace {
 
 constexpr char kMarker[] = ".folio-";
-constexpr std::size_t kRandomCharacters = 6;
 
 bool random_part(const std::string &text) {
-  if (text.size() < kRandomCharacters) return false;
-  for (std::size_t i = 0; i < kRandomCharacters; ++i)
+  if (text.size() < kHiddenNameRandomCharacters) return false;
+  for (std::size_t i = 0; i < kHiddenNameRandomCharacters; ++i)
     if (!std::isalnum(static_cast<unsigned char>(text[i]))) return false;
   // The random characters end the name, or an extension follows them.
-  return text.size() == kRandomCharacters || text[kRandomCharacters] == '.';
+  return text.size() == kHiddenNameRandomCharacters || text[kHiddenNameRandomCharacters] == '.';
 }
 
 }  // namespace

@@ -16,15 +16,14 @@ namespace {
 
 constexpr char kNameCharacters[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t kRandomCharacters = 6;
 constexpr int kNameAttempts = 100;
 
 // The X's of a template filled with random characters; false (errno set)
 // when the random source fails.
 bool fill_template(std::string &candidate, std::size_t x_at) {
-  unsigned char random[kRandomCharacters];
+  unsigned char random[kHiddenNameRandomCharacters];
   if (!os_random(random, sizeof random)) return false;
-  for (std::size_t i = 0; i < kRandomCharacters; ++i)
+  for (std::size_t i = 0; i < kHiddenNameRandomCharacters; ++i)
     candidate[x_at + i] = kNameCharacters[random[i] % (sizeof kNameCharacters - 1)];
   return true;
 }
@@ -53,7 +52,7 @@ void reject_directory(const std::string &destination) {
 void create_uniquely(std::string &path, int suffix_length,
                      const std::function<bool(const std::string &)> &create,
                      const std::string &destination, const std::string &what) {
-  const std::size_t x_at = path.size() - static_cast<std::size_t>(suffix_length) - kRandomCharacters;
+  const std::size_t x_at = path.size() - static_cast<std::size_t>(suffix_length) - kHiddenNameRandomCharacters;
   std::string candidate = path;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     if (!fill_template(candidate, x_at)) break;

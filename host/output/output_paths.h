@@ -10,10 +10,14 @@
 #ifndef FOLIO_HOST_OUTPUT_PATHS_H
 #define FOLIO_HOST_OUTPUT_PATHS_H
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
 namespace folio_host {
+
+// How many random characters (the X's) a hidden name has.
+constexpr std::size_t kHiddenNameRandomCharacters = 6;
 
 // "<directory>/.<name>.folio-<pid>-XXXXXX<suffix>"; throws Failure naming
 // `name` when it is empty.

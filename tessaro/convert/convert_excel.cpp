@@ -21,7 +21,7 @@ constexpr Member kItem{"Item", 0xAA};
 constexpr Member kRowHeight{"RowHeight", 0x110};
 
 constexpr int kXlTypePdf = 0;
-constexpr int kOpenOptionalArguments = 14;
+constexpr int kWorkbookOpenOptionalArguments = 14;
 constexpr int kExportOptionalArguments = 7;
 constexpr int kRowHeightIncrease = 10;  // points
 // The tallest a row can be (points): a row already near it stops there
@@ -75,7 +75,7 @@ int convertExcel(OfficeAutomation &automation, const std::u16string &source,
     const ObjectRef workbooks = require_object(excel->get({"Workbooks"}), ids::kExcelWorkbooks,
                                                ids::kExcelApplication, "Workbooks");
     std::vector<Variant> open{Variant::string(source)};
-    open.resize(1 + kOpenOptionalArguments, Variant::missing());
+    open.resize(1 + kWorkbookOpenOptionalArguments, Variant::missing());
     const ObjectRef workbook =
         require_object(workbooks->call({"Open"}, open, kLocaleNeutral), ids::kExcelWorkbook,
                        ids::kExcelWorkbooks, "Workbooks.Open");

@@ -13,7 +13,7 @@ constexpr int kWdExportAllDocument = 0;
 constexpr int kWdExportDocumentContent = 0;
 constexpr int kWdExportCreateNoBookmarks = 0;
 
-constexpr int kOpenOptionalArguments = 15;
+constexpr int kDocumentOpenOptionalArguments = 15;
 constexpr int kCloseOptionalArguments = 3;
 constexpr int kQuitOptionalArguments = 3;
 
@@ -36,7 +36,7 @@ int convertWord(OfficeAutomation &automation, const std::u16string &source,
                                                ids::kWordApplication, "Documents");
 
     std::vector<Variant> open{Variant::string(source)};
-    for (const Variant &v : missing_arguments(kOpenOptionalArguments)) open.push_back(v);
+    for (const Variant &v : missing_arguments(kDocumentOpenOptionalArguments)) open.push_back(v);
     const ObjectRef document = require_object(documents->call({"Open"}, open), ids::kWordDocument,
                                               ids::kWordDocuments, "Documents.Open");
 

@@ -35,8 +35,7 @@ constexpr Guid kExcelChart = ids::office(0x000208D6);  // _Chart: what a chart s
 // Calc keeps row heights in 1/100 mm, Excel speaks points.
 constexpr double kHundredthsMmPerPoint = 2540.0 / 72.0;
 
-// The sheet limits of Calc.
-constexpr sal_Int32 kLastRow = 1048575;
+// The last column of a Calc sheet (0-based).
 constexpr sal_Int32 kLastColumn = 16383;
 
 // What the application's Sheets and the workbooks share: the workbook

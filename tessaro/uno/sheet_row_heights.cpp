@@ -12,8 +12,6 @@ namespace tessaro::uno_backend {
 
 namespace {
 
-// The last row of a sheet (0-based).
-constexpr sal_Int32 kLastRow = 1048575;
 // Rows left as they are between two written stretches that still go in one
 // write rather than two.
 constexpr sal_Int32 kJoinedGap = 64;

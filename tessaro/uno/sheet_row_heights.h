@@ -13,6 +13,9 @@
 
 namespace tessaro::uno_backend {
 
+// The last row of a Calc sheet (0-based).
+constexpr sal_Int32 kLastRow = 1048575;
+
 class SheetRowHeights {
  public:
   // `job` is the in-office row-heights job; empty, every block is read and

@@ -21,9 +21,7 @@ extern "C" {
 
 namespace cinelock_test {
 
-// For counters whose reads need no ordering with other memory.
-constexpr auto relaxed = std::memory_order_relaxed;
-
+// Counters are read with cinelock::relaxed (packet_fifo.h).
 struct packet_deleter {
   void operator()(AVPacket *packet) const { av_packet_free(&packet); }
 };
