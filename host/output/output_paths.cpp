@@ -52,7 +52,8 @@ void reject_directory(const std::string &destination) {
 void create_uniquely(std::string &path, int suffix_length,
                      const std::function<bool(const std::string &)> &create,
                      const std::string &destination, const std::string &what) {
-  const std::size_t x_at = path.size() - static_cast<std::size_t>(suffix_length) - kHiddenNameRandomCharacters;
+  const std::size_t x_at =
+      path.size() - static_cast<std::size_t>(suffix_length) - kHiddenNameRandomCharacters;
   std::string candidate = path;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     if (!fill_template(candidate, x_at)) break;

@@ -19,7 +19,8 @@ Bytes read_file(const std::string &path) {
   if (fd < 0) throw std::runtime_error("cannot open " + path);
   Bytes bytes;
   struct stat facts {};
-  if (::fstat(fd, &facts) == 0 && facts.st_size > 0) bytes.reserve(static_cast<std::size_t>(facts.st_size));
+  if (::fstat(fd, &facts) == 0 && facts.st_size > 0)
+    bytes.reserve(static_cast<std::size_t>(facts.st_size));
   unsigned char chunk[1 << 16];
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
