@@ -45,17 +45,18 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
     DocumentResult result;
     result.converted = converted;
     with_pipe_signal_held([&] {
-      bool office_lost = false;
+      bool office_gone = false;
       if (session_) {
         // Whatever the routine left open (it failed half way) goes now,
         // still under the time limit: a hung office ends here too.
         session_->close_documents();
-        office_lost = !converted && !session_->answers();
+        office_gone = !converted && !session_->answers();
         session_->disarm_time_limit();
+        office_gone = office_gone || !session_->running();
       }
-      if (!converted) result.reason = reason_for(office_type, office_lost);
+      if (!converted) result.reason = reason_for(office_type, office_gone);
       // An office that was killed or died is not given the next document.
-      if (session_ && (office_lost || !session_->running())) end();
+      if (office_gone) end();
     });
     return result;
   }
@@ -80,7 +81,7 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
   }
 
  private:
-  std::string reason_for(int office_type, bool office_lost) {
+  std::string reason_for(int office_type, bool office_gone) {
     if (start_failed_) return "the office could not be started";
     // The checks before any office is asked for.
     if (!office_asked_for_ || !session_)
@@ -89,7 +90,7 @@ class OfficeWorker::KeptOffice : public uno_backend::UnoAutomation {
       return "the office did not finish it within " +
              duration_text(uno_backend::conversion_time_limit()) +
              " and was ended (a fresh one takes the next document)";
-    if (office_lost || !session_->running())
+    if (office_gone)
       return "the office ended while converting it (a fresh one takes the next document)";
     const std::string failed = session_->first_failure();
     if (failed == "Open")

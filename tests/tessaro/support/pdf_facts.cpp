@@ -3,13 +3,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
 
 #include "support/command.h"
+#include "support/files.h"
 
 namespace tessaro_test {
 
@@ -59,10 +58,12 @@ int long_horizontal_lines(const std::string &path, int page) {
       run_command({"pdftoppm", "-q", "-r", "72", "-gray", "-singlefile", "-f", std::to_string(page),
                    "-l", std::to_string(page), path, pattern});
   unlink(pattern);
-  std::ifstream in(image, std::ios::binary);
-  const std::string pgm{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (rendered.exit_code != 0) {
+    unlink(image.c_str());
+    throw std::runtime_error("pdftoppm failed on " + path);
+  }
+  const std::string pgm = folio_test::read_text(image);
   unlink(image.c_str());
-  if (rendered.exit_code != 0) throw std::runtime_error("pdftoppm failed on " + path);
 
   // Binary PGM: "P5", width, height, maximum, one whitespace, pixels.
   std::istringstream header(pgm);
